@@ -1,0 +1,125 @@
+// The seam between the program and the operating system: every Win32 and
+// shell service the program calls, one method per call, with the call's own
+// name and contract. Win32Platform makes the real calls; SimPlatform is an
+// in-memory Windows for the tests. Results are the Win32 ones (registry calls
+// return an error code, BOOL calls set the last error).
+#pragma once
+#include "platform/WinDefs.h"
+
+#include <cstdint>
+
+namespace hg {
+
+class Platform {
+public:
+  virtual ~Platform() = default;
+
+  // Registry. 0 on success, ERROR_FILE_NOT_FOUND for a missing key or value,
+  // ERROR_MORE_DATA when the value does not fit the caller's buffer.
+  virtual LONG RegOpenKeyExA(Hkey root, const char* subKey, DWORD access, Hkey* result) = 0;
+  // Creates the missing keys along the path (REG_OPTION_NON_VOLATILE, no class).
+  virtual LONG RegCreateKeyExA(Hkey root, const char* subKey, DWORD access, Hkey* result) = 0;
+  virtual LONG RegQueryValueExA(Hkey key, const char* name, DWORD* type, std::uint8_t* data,
+                                DWORD* cbData) = 0;
+  virtual LONG RegSetValueExA(Hkey key, const char* name, DWORD type, const std::uint8_t* data,
+                              DWORD cbData) = 0;
+  virtual LONG RegDeleteValueA(Hkey key, const char* name) = 0;
+  virtual LONG RegDeleteKeyA(Hkey root, const char* subKey) = 0;
+  virtual LONG RegCloseKey(Hkey key) = 0;
+
+  // Clock: whole seconds since 1970-01-01 00:00 UTC (CTime::GetCurrentTime).
+  virtual std::int64_t GetCurrentTime() = 0;
+  // Local broken-down form of t; false when t cannot be converted.
+  virtual bool GetLocalTm(std::int64_t t, LocalTm* out) = 0;
+  // Time from local fields, daylight saving decided by the zone; -1 on failure.
+  virtual std::int64_t MakeLocalTime(const LocalTm& fields) = 0;
+
+  // The event log. OpenEventLogA returns 0 on failure. ReadEventLogA returns
+  // FALSE with GetLastError() == ERROR_INSUFFICIENT_BUFFER and *needed set when
+  // the next record does not fit; any other failure ends a scan.
+  virtual Handle OpenEventLogA(const char* server, const char* source) = 0;
+  virtual BOOL ReadEventLogA(Handle log, DWORD flags, DWORD offset, void* buffer, DWORD size,
+                             DWORD* read, DWORD* needed) = 0;
+  virtual BOOL CloseEventLog(Handle log) = 0;
+  virtual DWORD GetLastError() = 0;
+  // Record buffers: nullptr when memory runs out.
+  virtual void* LocalAlloc(std::size_t bytes) = 0;
+  virtual void LocalFree(void* block) = 0;
+
+  // Shutdown, for the program's own process.
+  virtual BOOL OpenProcessToken(DWORD access, Handle* token) = 0;
+  virtual BOOL LookupPrivilegeValueA(const char* system, const char* name, Luid* luid) = 0;
+  // One privilege; no buffer for the previous state.
+  virtual BOOL AdjustTokenPrivileges(Handle token, BOOL disableAll, const Luid& luid,
+                                     DWORD attributes) = 0;
+  virtual BOOL CloseHandle(Handle object) = 0;
+  virtual BOOL ExitWindowsEx(UINT flags, DWORD reason) = 0;
+
+  // Files and the program module.
+  virtual DWORD GetModuleFileNameA(char* buffer, DWORD size) = 0;
+  virtual BOOL MoveFileExA(const char* existing, const char* replacement, DWORD flags) = 0;
+  virtual void Sleep(DWORD milliseconds) = 0;
+
+  // Resources of the program's own module.
+  virtual Hicon LoadImageA(UINT resourceId, UINT type, int cx, int cy, UINT flags) = 0;
+  virtual Hicon LoadIconA(UINT resourceId) = 0;
+  virtual Handle LoadCursorA(UINT systemCursorId) = 0; // 32512: the arrow
+  virtual Handle GetStockObject(int object) = 0;
+  virtual int LoadStringA(UINT id, char* buffer, int size) = 0;
+  virtual Hmenu LoadMenuA(UINT resourceId) = 0;
+
+  // Windows and messages.
+  virtual int GetSystemMetrics(int index) = 0;
+  virtual BOOL RegisterClassA(const WndClassA& wc) = 0;
+  virtual BOOL IsClassRegistered(const char* className) = 0; // GetClassInfoA
+  // Sends WM_CREATE to the class's procedure before it returns; 0 on failure.
+  virtual Hwnd CreateWindowExA(DWORD exStyle, const char* className, const char* title,
+                               DWORD style, int x, int y, int width, int height, Hwnd parent,
+                               Hmenu menu, void* param) = 0;
+  virtual Lresult DefWindowProcA(Hwnd hwnd, UINT msg, Wparam wParam, Lparam lParam) = 0;
+  virtual BOOL DestroyWindow(Hwnd hwnd) = 0;
+  virtual BOOL ShowWindow(Hwnd hwnd, int command) = 0;
+  virtual BOOL UpdateWindow(Hwnd hwnd) = 0;
+  virtual BOOL InvalidateRect(Hwnd hwnd, const Rect* rect, BOOL erase) = 0;
+  virtual Handle BeginPaint(Hwnd hwnd, PaintStruct* paint) = 0;
+  virtual BOOL EndPaint(Hwnd hwnd, const PaintStruct* paint) = 0;
+  // Returns the timer's identifier, 0 on failure.
+  virtual std::uintptr_t SetTimer(Hwnd hwnd, std::uintptr_t id, UINT elapse) = 0;
+  virtual BOOL KillTimer(Hwnd hwnd, std::uintptr_t id) = 0;
+  virtual BOOL PostMessageA(Hwnd hwnd, UINT msg, Wparam wParam, Lparam lParam) = 0;
+  virtual Lresult SendMessageA(Hwnd hwnd, UINT msg, Wparam wParam, Lparam lParam) = 0;
+  // 1 for a message, 0 for WM_QUIT, -1 on error.
+  virtual BOOL GetMessageA(Msg* msg) = 0;
+  virtual Lresult DispatchMessageA(const Msg& msg) = 0;
+  virtual void PostQuitMessage(int exitCode) = 0;
+  // Top-level window by class (nullptr: any) and title.
+  virtual Hwnd FindWindowA(const char* className, const char* title) = 0;
+  virtual BOOL SetForegroundWindow(Hwnd hwnd) = 0;
+  virtual BOOL GetCursorPos(Point* point) = 0;
+  virtual int MessageBoxA(Hwnd owner, const char* text, const char* caption, UINT type) = 0;
+
+  // Menus.
+  virtual Hmenu GetSubMenu(Hmenu menu, int position) = 0;
+  virtual BOOL SetMenuItemInfoA(Hmenu menu, UINT item, BOOL byPosition,
+                                const MenuItemInfoA& info) = 0;
+  // Without TPM_RETURNCMD: the chosen command is posted to the owner as WM_COMMAND.
+  virtual BOOL TrackPopupMenu(Hmenu menu, UINT flags, int x, int y, Hwnd owner) = 0;
+  virtual BOOL DestroyMenu(Hmenu menu) = 0;
+
+  // The notification area.
+  virtual BOOL Shell_NotifyIconA(DWORD message, NotifyIconDataA* data) = 0;
+
+  // Modal dialogs from the program's templates. DialogBoxParamA returns the
+  // EndDialog result, or -1 when the dialog cannot be created.
+  virtual std::intptr_t DialogBoxParamA(UINT templateId, Hwnd parent, DlgProc proc,
+                                        Lparam param) = 0;
+  virtual BOOL EndDialog(Hwnd dialog, std::intptr_t result) = 0;
+  virtual Hwnd GetDlgItem(Hwnd dialog, int id) = 0;
+  virtual BOOL EnableWindow(Hwnd hwnd, BOOL enable) = 0;
+  virtual Hwnd SetFocus(Hwnd hwnd) = 0;
+  virtual int GetWindowTextLengthA(Hwnd hwnd) = 0;
+  virtual int GetWindowTextA(Hwnd hwnd, char* buffer, int size) = 0;
+  virtual BOOL SetWindowTextA(Hwnd hwnd, const char* text) = 0;
+};
+
+} // namespace hg

@@ -1,0 +1,202 @@
+// The handful of Win32 types and constants the program uses, so that code
+// outside platform/win32/ compiles without <windows.h>. Values are the
+// published ones. In a Windows translation unit <windows.h> is included first
+// and its definitions win.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace hg {
+using BOOL = int;
+using UINT = std::uint32_t;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using Handle = std::uintptr_t; // HKEY, HWND, HMENU, HICON, HANDLE as opaque values
+using Hkey = Handle;
+using Hwnd = Handle;
+using Hmenu = Handle;
+using Hicon = Handle;
+using Wparam = std::uintptr_t;
+using Lparam = std::intptr_t;
+using Lresult = std::intptr_t;
+
+using WndProc = Lresult (*)(Hwnd, UINT, Wparam, Lparam);
+using DlgProc = std::intptr_t (*)(Hwnd, UINT, Wparam, Lparam);
+
+inline constexpr Hkey kHkeyLocalMachine = 0x80000002u;
+
+struct Point {
+  LONG x = 0;
+  LONG y = 0;
+};
+struct Rect {
+  LONG left = 0, top = 0, right = 0, bottom = 0;
+};
+struct Msg {
+  Hwnd hwnd = 0;
+  UINT message = 0;
+  Wparam wParam = 0;
+  Lparam lParam = 0;
+};
+struct PaintStruct {
+  Handle hdc = 0;
+  BOOL fErase = 0;
+  Rect rcPaint;
+};
+struct Luid {
+  DWORD LowPart = 0;
+  LONG HighPart = 0;
+};
+
+// The 488-byte NOTIFYICONDATAA of the shell's version 2 on i686 (504 bytes on
+// a 64-bit build, like Windows' own). Laid out like the Windows record so the
+// Windows build can pass it straight to Shell_NotifyIconA.
+struct NotifyIconDataA {
+  DWORD cbSize = 0;
+  Hwnd hWnd = 0;
+  UINT uID = 0;
+  UINT uFlags = 0;
+  UINT uCallbackMessage = 0;
+  Hicon hIcon = 0;
+  char szTip[128] = {};
+  DWORD dwState = 0;
+  DWORD dwStateMask = 0;
+  char szInfo[256] = {};
+  UINT uTimeoutOrVersion = 0;
+  char szInfoTitle[64] = {};
+  DWORD dwInfoFlags = 0;
+};
+inline constexpr DWORD kNotifyIconDataV2Size = sizeof(NotifyIconDataA);
+
+struct MenuItemInfoA {
+  UINT cbSize = sizeof(MenuItemInfoA);
+  UINT fMask = 0;
+  UINT fType = 0;
+  UINT fState = 0;
+  UINT wID = 0;
+  Hmenu hSubMenu = 0;
+  Handle hbmpChecked = 0;
+  Handle hbmpUnchecked = 0;
+  std::uintptr_t dwItemData = 0;
+  char* dwTypeData = nullptr;
+  UINT cch = 0;
+};
+
+struct WndClassA {
+  UINT style = 0;
+  WndProc lpfnWndProc = nullptr;
+  Hicon hIcon = 0;
+  Handle hCursor = 0;
+  Handle hbrBackground = 0;
+  const char* lpszClassName = nullptr;
+};
+
+// Local broken-down time: full year, month 1-12.
+struct LocalTm {
+  int year = 1970;
+  int month = 1;
+  int day = 1;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+} // namespace hg
+
+#ifndef _WINDOWS_
+// clang-format off
+#define ERROR_SUCCESS              0L
+#define ERROR_FILE_NOT_FOUND       2L
+#define ERROR_ACCESS_DENIED        5L
+#define ERROR_HANDLE_EOF           38L
+#define ERROR_INSUFFICIENT_BUFFER  122L
+#define ERROR_MORE_DATA            234L
+#define ERROR_NOT_ENOUGH_MEMORY    8L
+
+#define TRUE  1
+#define FALSE 0
+
+#define KEY_READ                   0x20019
+#define KEY_WRITE                  0x20006
+#define REG_SZ                     1
+#define REG_BINARY                 3
+#define REG_DWORD                  4
+#define REG_OPTION_NON_VOLATILE    0
+
+#define EVENTLOG_SEQUENTIAL_READ   0x0001
+#define EVENTLOG_BACKWARDS_READ    0x0008
+
+#define TOKEN_ADJUST_PRIVILEGES    0x0020
+#define SE_PRIVILEGE_ENABLED       0x00000002
+#define SE_SHUTDOWN_NAME           "SeShutdownPrivilege"
+#define EWX_POWEROFF               0x00000008
+#define EWX_FORCE                  0x00000004
+
+#define WM_CREATE                  0x0001
+#define WM_DESTROY                 0x0002
+#define WM_SIZE                    0x0005
+#define WM_SETFOCUS                0x0007
+#define WM_PAINT                   0x000F
+#define WM_CLOSE                   0x0010
+#define WM_QUERYENDSESSION         0x0011
+#define WM_QUIT                    0x0012
+#define WM_ENDSESSION              0x0016
+#define WM_NCDESTROY               0x0082
+#define WM_INITDIALOG              0x0110
+#define WM_COMMAND                 0x0111
+#define WM_SYSCOMMAND              0x0112
+#define WM_TIMER                   0x0113
+#define WM_MOUSEMOVE               0x0200
+#define WM_LBUTTONDOWN             0x0201
+#define WM_LBUTTONUP               0x0202
+#define WM_LBUTTONDBLCLK           0x0203
+#define WM_RBUTTONDOWN             0x0204
+#define WM_RBUTTONUP               0x0205
+#define WM_RBUTTONDBLCLK           0x0206
+#define WM_MBUTTONDOWN             0x0207
+#define WM_USER                    0x0400
+#define EM_SETSEL                  0x00B1
+#define EM_LIMITTEXT               0x00C5
+#define BN_CLICKED                 0
+
+#define SIZE_RESTORED              0
+#define SIZE_MINIMIZED             1
+
+#define SW_HIDE                    0
+#define SW_SHOWNORMAL              1
+#define SW_SHOWMINIMIZED           2
+#define SW_SHOW                    5
+#define SW_MINIMIZE                6
+
+#define CS_DBLCLKS                 0x0008
+#define WS_OVERLAPPEDWINDOW        0x00CF0000L
+#define WS_CLIPCHILDREN            0x02000000L
+#define WS_VISIBLE                 0x10000000L
+#define WS_DISABLED                0x08000000L
+#define ES_PASSWORD                0x0020L
+
+#define SM_CXSCREEN                0
+#define SM_CYSCREEN                1
+#define LTGRAY_BRUSH               1
+#define IMAGE_ICON                 1
+#define LR_DEFAULTCOLOR            0x0000
+
+#define NIM_ADD                    0x00000000
+#define NIM_MODIFY                 0x00000001
+#define NIM_DELETE                 0x00000002
+#define NIF_MESSAGE                0x00000001
+#define NIF_ICON                   0x00000002
+#define NIF_TIP                    0x00000004
+
+#define MIIM_TYPE                  0x00000010
+#define MFT_STRING                 0x00000000
+#define TPM_RIGHTBUTTON            0x0002L
+
+#define MB_OK                      0x00000000L
+#define MB_ICONHAND                0x00000010L
+#define MB_ICONEXCLAMATION         0x00000030L
+#define IDOK                       1
+#define IDCANCEL                   2
+
+#define MOVEFILE_DELAY_UNTIL_REBOOT 0x00000004
+// clang-format on
+#endif

@@ -1,0 +1,53 @@
+#include "platform/framework/WinApp.h"
+
+#include "res/resource.h"
+
+#include <string>
+
+namespace hg {
+namespace {
+CWinApp* s_pApp = nullptr;
+}
+
+CWinApp::CWinApp(Platform& platform) : m_platform(platform) { s_pApp = this; }
+
+CWinApp::~CWinApp() {
+  if (s_pApp == this)
+    s_pApp = nullptr;
+}
+
+CWinApp* AfxGetApp() { return s_pApp; }
+
+int CWinApp::Run() {
+  Msg msg;
+  while (m_platform.GetMessageA(&msg) > 0)
+    m_platform.DispatchMessageA(msg);
+  return static_cast<int>(msg.wParam);
+}
+
+int AfxWinMain(CWinApp& app) {
+  if (!app.InitInstance())
+    return 0;
+  return app.Run();
+}
+
+int AfxMessageBox(Platform& platform, Hwnd owner, UINT stringId, const char* arg1,
+                  const char* arg2) {
+  char format[256] = {};
+  char title[64] = {};
+  platform.LoadStringA(stringId, format, sizeof format);
+  platform.LoadStringA(AFX_IDS_APP_TITLE, title, sizeof title);
+  std::string text;
+  for (const char* p = format; *p != '\0'; ++p) {
+    if (p[0] == '%' && (p[1] == '1' || p[1] == '2')) {
+      const char* arg = p[1] == '1' ? arg1 : arg2;
+      text += arg != nullptr ? arg : "";
+      ++p;
+    } else {
+      text += *p;
+    }
+  }
+  return platform.MessageBoxA(owner, text.c_str(), title, MB_ICONEXCLAMATION | MB_OK);
+}
+
+} // namespace hg
