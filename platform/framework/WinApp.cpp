@@ -51,3 +51,32 @@ int AfxMessageBox(Platform& platform, Hwnd owner, UINT stringId, const char* arg
 }
 
 } // namespace hg
+
+#include "platform/framework/Wnd.h"
+
+#include <cstdio>
+
+namespace hg {
+
+const char* AfxRegisterWndClass(Platform& platform, UINT style, Handle cursor, Handle brush,
+                                Hicon icon) {
+  // One name per set of attributes, as MFC makes it; the buffer is static
+  // because the name outlives the call.
+  static char name[96];
+  std::snprintf(name, sizeof name, "Afx:%x:%llx:%llx:%llx", style,
+                static_cast<unsigned long long>(cursor), static_cast<unsigned long long>(brush),
+                static_cast<unsigned long long>(icon));
+  if (!platform.IsClassRegistered(name)) {
+    WndClassA wc;
+    wc.style = style;
+    wc.lpfnWndProc = &CWnd::StaticWndProc;
+    wc.hIcon = icon;
+    wc.hCursor = cursor;
+    wc.hbrBackground = brush;
+    wc.lpszClassName = name;
+    platform.RegisterClassA(wc);
+  }
+  return name;
+}
+
+} // namespace hg

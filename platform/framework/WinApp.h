@@ -36,3 +36,10 @@ int AfxMessageBox(Platform& platform, Hwnd owner, UINT stringId, const char* arg
                   const char* arg2 = nullptr);
 
 } // namespace hg
+
+namespace hg {
+// Registers (once) a window class with these attributes and the framework's
+// window procedure, and returns its generated name.
+const char* AfxRegisterWndClass(Platform& platform, UINT style, Handle cursor, Handle brush,
+                                Hicon icon);
+} // namespace hg

@@ -1,0 +1,19 @@
+// Today's list of earlier sessions, one line per program start:
+// "\nMM/DD hh:mm:ss - MM/DD hh:mm:ss (Nmin)".
+#pragma once
+#include "platform/Platform.h"
+
+#include <string>
+
+namespace hg {
+
+// The list with the session from startText to endText appended. Both times
+// are rebuilt with the year of `year`; a start that would come after its end
+// lies in the year before (a session over the turn of the year). When the
+// list would outgrow what a read gives back, its oldest lines go, so that it
+// stays readable. False, and the list untouched, when either text is not a
+// time text.
+bool AppendDayTotalLine(Platform& platform, int year, const std::string& startText,
+                        const std::string& endText, std::string* dayTotal);
+
+} // namespace hg

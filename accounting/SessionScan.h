@@ -1,0 +1,65 @@
+// Sessions from the System event log. Pure rules, no window and no platform:
+// what a record is, and how a newest-first run of records charges sessions
+// to the ten day buckets.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace hg {
+
+inline constexpr int kUsageDays = 10;
+
+enum class EventKind { Start, End, Other };
+
+struct EventRecord {
+  std::uint32_t eventId = 0;
+  std::int64_t timeGenerated = 0; // seconds since 1970, UTC
+};
+
+// 6005 (the log service started) and 1 (such as the return from sleep) start
+// a session; 6006 (the log service stopped) and 42 (such as the entry into
+// sleep) end one. Only bit 31 of the identifier is ignored.
+EventKind ClassifyEvent(std::uint32_t eventId);
+
+// The identifier and generation time of one EVENTLOGRECORD as the log hands
+// it over. False when the bytes are too few or do not describe a record.
+bool ParseEventRecord(const void* bytes, std::size_t size, EventRecord* record);
+
+// The day the recount charges to: every bucket is a local date, named by its
+// day key (whole dates, so that an old session never lands on a recent day
+// that merely shares its day of the month).
+struct DayTable {
+  std::int32_t key[kUsageDays] = {};
+  int dayOfMonth[kUsageDays] = {};
+};
+
+// Charges the sessions of a newest-first record stream to the buckets.
+// `now` ends the open session of the current run, `reference` is the
+// accounting time of the stop rule, and `adjustSeconds` moves a start into
+// accounting time. dayKeyOf gives the day key of a time.
+class UsageScan {
+public:
+  using DayKeyFn = std::int32_t (*)(void* context, std::int64_t t);
+
+  UsageScan(const DayTable& days, std::int64_t now, std::int64_t reference,
+            std::int64_t adjustSeconds, DayKeyFn dayKeyOf, void* context);
+
+  // Takes the next older record; false once the scan must stop (after the
+  // session that started two days or more before the reference).
+  bool Feed(const EventRecord& record);
+
+  // The buckets in seconds, held within 32 bits.
+  std::int32_t Usage(int day) const;
+
+private:
+  const DayTable& m_days;
+  std::int64_t m_reference = 0;
+  std::int64_t m_adjustSeconds = 0;
+  DayKeyFn m_dayKeyOf = nullptr;
+  void* m_context = nullptr;
+  std::int64_t m_end = 0;
+  bool m_bOpen = true;
+  std::int64_t m_usage[kUsageDays] = {};
+};
+
+} // namespace hg

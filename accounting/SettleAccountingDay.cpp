@@ -1,0 +1,48 @@
+// Start-up: load the accounting state and settle which day it belongs to.
+#include "accounting/AccountingTime.h"
+#include "app/LimitWnd.h"
+#include "store/RegistryStore.h"
+#include "store/ValueNames.h"
+
+namespace hg {
+
+std::int64_t CLimitWnd::SettleAccountingDay() {
+  m_nLimitTime = ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLimitTime, 60);
+  m_nLastDate = ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLastDate, 0);
+  m_nLastTime = ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLastTime,
+                              MinutesToSeconds(m_nLimitTime));
+  m_nLastTimeAdjust =
+      ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLastTimeAdjust, 0);
+  m_nAdjustTime = ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kAdjustTime, 0);
+
+  std::int64_t t = AccountingNow();
+  std::int32_t key = MakeDayKey(m_platform, t);
+
+  // An absent (or unreadable) day counts as the day before: a new day begins.
+  if (m_nLastDate == 0)
+    m_nLastDate = key - 1;
+
+  if (m_nLastDate > key) {
+    // The clock shows an earlier day than the one stored: turned back.
+    ForceShutdown();
+  } else if (m_nLastDate < key) {
+    m_nLastDate = key;
+    m_nLastTimeAdjust = 0;
+    m_nLastTime = MinutesToSeconds(m_nLimitTime);
+    std::string yesterday = ReadRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kDayTotal);
+    WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kDayTotal2, yesterday.c_str());
+    WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kDayTotal, "");
+    // Cleared with the empty text, not "0": empty is what "no credit" reads as.
+    WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kLastTimeAdjust, "");
+  }
+
+  // Start-up grace: every start gets at least a minute.
+  if (m_nLastTime < 60)
+    m_nLastTime = 60;
+
+  WriteNumber(reg::kLastDate, m_nLastDate);
+  WriteNumber(reg::kLastTime, m_nLastTime);
+  return t;
+}
+
+} // namespace hg

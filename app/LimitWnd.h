@@ -1,0 +1,80 @@
+// The program's one window. It is never seen: it holds the run-time state,
+// receives the timer, the tray callbacks and the menu commands, and shows
+// itself as an icon in the notification area.
+#pragma once
+#include "accounting/SessionScan.h"
+#include "platform/framework/Wnd.h"
+
+#include <cstdint>
+#include <string>
+
+namespace hg {
+
+// The tray icon's identity.
+inline constexpr UINT kTrayIconId = 101;
+inline constexpr UINT WM_TRAYNOTIFY = 0x9F1;
+inline constexpr UINT kTickTimerId = 1;
+inline constexpr UINT kTickPeriodMs = 1000;
+
+class CLimitWnd : public CWnd {
+public:
+  explicit CLimitWnd(Platform& platform);
+  ~CLimitWnd() override = default;
+
+  // Accounting (accounting/).
+  std::int64_t AccountingNow();
+  std::int64_t SettleAccountingDay();
+  void ForceShutdown();
+  void RecountUsage();
+  void RecordPreviousSession(std::int64_t t);
+  void OnTimer(UINT nIDEvent);
+
+  // Password step of the protected commands (commands/).
+  bool ConfirmPassword();
+
+  // The store, for the program key and the Run key of HKEY_LOCAL_MACHINE.
+  std::string ReadRegString(Hkey root, const char* keyPath, const char* valueName);
+  void WriteRegString(Hkey root, const char* keyPath, const char* valueName, const char* text);
+  void DeleteRegValue(Hkey root, const char* keyPath, const char* valueName);
+
+  // Tray (app/TrayIcon.cpp).
+  void RefreshTooltip();
+  void FormatTooltip(char* tip, std::size_t size) const;
+
+  // The tray icon record; the 488-byte form on the Windows build.
+  NotifyIconDataA m_nid;
+  BOOL m_bFirstPaint = TRUE;
+  std::uint8_t m_nTimerId = 0;
+  BOOL m_bAllowClose = FALSE;
+
+  std::int32_t m_nLimitTime = 60;     // minutes
+  std::int32_t m_nLastDate = 0;       // day key
+  std::int32_t m_nLastTime = 0;       // remaining seconds
+  std::int32_t m_nLastTimeAdjust = 0; // credit, seconds
+  std::int32_t m_nAdjustTime = 0;     // day-start adjustment, minutes
+  std::int32_t m_nTickCount = 0;
+  std::int32_t m_nDayUsage[kUsageDays] = {};
+  char m_szTipSuffix[1000] = {};
+
+protected:
+  int OnCreate(Lparam createStruct);
+  void OnPaint();
+  void OnSize(UINT nType, int cx, int cy);
+  void OnClose();
+  void OnAppExit();
+  BOOL OnQueryEndSession();
+  Lresult OnTrayNotify(Wparam wParam, Lparam lParam);
+  void OnChangePassword();
+  void OnSettings();
+  void OnQuit();
+  void OnUninstall();
+  void PostNcDestroy() override;
+
+  void BuildTrayRecord(Hwnd hwnd, UINT flags);
+  void SaveAccountingState();
+  void WriteNumber(const char* valueName, std::int32_t value);
+
+  DECLARE_MESSAGE_MAP()
+};
+
+} // namespace hg

@@ -1,0 +1,65 @@
+// The tray icon: its record, the tooltip, and the popup menu a button press
+// on it opens.
+#include "app/LimitWnd.h"
+#include "res/Texts.h"
+#include "res/resource.h"
+#include "store/ValueNames.h"
+
+#include <cstdio>
+
+namespace hg {
+namespace {
+constexpr int kTrayIconSize = 16;
+constexpr int kMenuAboveCursor = 10;
+} // namespace
+
+void CLimitWnd::BuildTrayRecord(Hwnd hwnd, UINT flags) {
+  m_nid = NotifyIconDataA{};
+  m_nid.cbSize = kNotifyIconDataV2Size;
+  m_nid.hWnd = hwnd;
+  m_nid.uID = kTrayIconId;
+  m_nid.uFlags = flags;
+  m_nid.uCallbackMessage = WM_TRAYNOTIFY;
+  m_nid.hIcon = m_platform.LoadImageA(IDR_MAINFRAME, IMAGE_ICON, kTrayIconSize, kTrayIconSize,
+                                      LR_DEFAULTCOLOR);
+}
+
+void CLimitWnd::FormatTooltip(char* tip, std::size_t size) const {
+  // Whole minutes truncated toward zero: -1 s shows 00, -60 s shows -1.
+  std::snprintf(tip, size, text::kTipFormat, m_nLastTime / 60, m_szTipSuffix);
+}
+
+void CLimitWnd::RefreshTooltip() {
+  FormatTooltip(m_nid.szTip, sizeof m_nid.szTip);
+  m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+}
+
+Lresult CLimitWnd::OnTrayNotify(Wparam wParam, Lparam lParam) {
+  if (wParam != kTrayIconId)
+    return 1;
+  if (lParam != WM_LBUTTONDOWN && lParam != WM_RBUTTONDOWN)
+    return 1;
+
+  // A fresh menu on every press, so a password set or cleared since the
+  // last one shows in the first item's label.
+  Hmenu menu = m_platform.LoadMenuA(IDR_MAINFRAME);
+  if (ReadRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kPassword).empty()) {
+    char label[sizeof text::kSetPasswordItem];
+    std::snprintf(label, sizeof label, "%s", text::kSetPasswordItem);
+    MenuItemInfoA info;
+    info.fMask = MIIM_TYPE;
+    info.fType = MFT_STRING;
+    info.dwTypeData = label;
+    info.cch = sizeof label - 1;
+    m_platform.SetMenuItemInfoA(menu, ID_CHANGE_PASSWORD, FALSE, info);
+  }
+  Point cursor;
+  m_platform.GetCursorPos(&cursor);
+  m_platform.SetForegroundWindow(m_hWnd);
+  m_platform.TrackPopupMenu(m_platform.GetSubMenu(menu, 0), TPM_RIGHTBUTTON, cursor.x,
+                            cursor.y - kMenuAboveCursor, m_hWnd);
+  m_platform.DestroyMenu(menu);
+  return 1;
+}
+
+} // namespace hg

@@ -1,0 +1,20 @@
+// Asks for the password before a protected command.
+#pragma once
+#include "platform/framework/Dialog.h"
+#include "res/resource.h"
+
+namespace hg {
+
+class CPasswordCheckDlg : public CDialog {
+public:
+  explicit CPasswordCheckDlg(Platform& platform) : CDialog(platform, IDD_PASSWORD_CHECK) {}
+
+  std::string m_strPassword;  // as typed
+  char m_szStored[20] = {};   // the stored value, still scrambled
+
+protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  void OnOK() override;
+};
+
+} // namespace hg

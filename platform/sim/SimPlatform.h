@@ -1,0 +1,398 @@
+// An in-memory Windows for the tests: registry, clock and time zone, event
+// log, windows with a message queue and timers, tray, menus, modal dialogs
+// run by a scripted user, message boxes, and the power-off, privilege and
+// file requests, recorded and never performed.
+#pragma once
+#include "accounting/SessionScan.h"
+#include "platform/Platform.h"
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace hg::sim {
+
+struct CaseLess {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const;
+};
+
+// ---- Registry ----------------------------------------------------------
+struct RegValue {
+  DWORD type = REG_SZ;
+  std::string data; // raw bytes
+};
+struct RegKeyNode {
+  std::map<std::string, RegValue, CaseLess> values;
+};
+enum class RegOp { Open, Create, Query, Set, DeleteValue, DeleteKey };
+struct RegAccess {
+  RegOp op = RegOp::Open;
+  std::string key;  // full path below the root, e.g. SOFTWARE\Hourgauge
+  std::string name; // value name
+  std::string data; // data set
+  DWORD access = 0;
+  LONG result = 0;
+};
+
+// ---- Scripted user -----------------------------------------------------
+struct UserAction {
+  enum Kind { Type, Click, Enter, Escape, CloseBox, Wait, Answer, ChooseMenu } kind = Click;
+  int id = 0;        // control id, command id, message-box answer, seconds
+  std::string text;  // typed text (CP932 bytes)
+};
+
+struct MessageBoxRecord {
+  Hwnd owner = 0;
+  std::string text;
+  std::string caption;
+  UINT type = 0;
+};
+struct PopupRecord {
+  std::vector<std::pair<UINT, std::string>> items; // (command id, text); id 0: separator
+  UINT flags = 0;
+  int x = 0, y = 0;
+  Hwnd owner = 0;
+};
+struct TrayCall {
+  DWORD message = 0;
+  NotifyIconDataA data;
+  BOOL result = FALSE;
+};
+struct PrivilegeAdjustment {
+  Handle token = 0;
+  std::string privilege;
+  DWORD attributes = 0;
+  BOOL disableAll = FALSE;
+};
+struct PowerOffRequest {
+  UINT flags = 0;
+  DWORD reason = 0;
+  std::int64_t time = 0;
+};
+struct FileMove {
+  std::string existing;
+  std::optional<std::string> replacement;
+  DWORD flags = 0;
+};
+struct DialogRecord {
+  UINT templateId = 0;
+  std::intptr_t result = 0;
+};
+
+struct SimControl;
+struct SimWindow;
+
+class SimPlatform : public Platform {
+public:
+  SimPlatform();
+  ~SimPlatform() override;
+
+  // ---- set-up and inspection used by the tests ----
+  // Clock (seconds since 1970) and zone, such as "Asia/Tokyo" or "Europe/Berlin".
+  void SetTime(std::int64_t t);
+  std::int64_t Now() const { return m_nowMs / 1000; }
+  void SetTimeZone(const std::string& zone);
+  // The time of local fields in the chosen zone (test convenience).
+  std::int64_t LocalTime(int year, int month, int day, int hour = 0, int minute = 0,
+                         int second = 0);
+
+  // Registry paths are below HKEY_LOCAL_MACHINE.
+  void SetRegText(const std::string& key, const std::string& name, const std::string& text);
+  void SetRegRaw(const std::string& key, const std::string& name, DWORD type,
+                 const std::string& bytes);
+  std::optional<std::string> RegText(const std::string& key, const std::string& name) const;
+  std::optional<RegValue> RegRaw(const std::string& key, const std::string& name) const;
+  bool RegKeyExists(const std::string& key) const;
+  void MakeKeyUnreadable(const std::string& key, bool on = true);
+  void MakeKeyReadOnly(const std::string& key, bool on = true);
+  void MakeKeyUncreatable(const std::string& key, bool on = true);
+  const std::vector<RegAccess>& RegJournal() const { return m_regJournal; }
+  std::vector<RegAccess> RegWrites() const; // Set, DeleteValue, DeleteKey, Create
+  void ClearRegJournal() { m_regJournal.clear(); }
+  // Off for benchmarks: no journal, no call records.
+  void SetRecording(bool on) { m_recording = on; }
+
+  // Event log, newest first.
+  void SetEventLog(const std::vector<EventRecord>& newestFirst);
+  void AddRawEventRecord(const std::string& bytes); // appended as the oldest
+  void MakeEventLogUnopenable(bool on = true) { m_logUnopenable = on; }
+  void FailEventReadAt(std::optional<std::size_t> index) { m_failReadAt = index; }
+  static std::string EncodeEventRecord(const EventRecord& record, std::uint32_t recordNumber);
+  std::size_t EventRecordsRead() const { return m_recordsRead; }
+  int OpenEventLogs() const { return m_openLogs; }
+
+  // Allocation failures: the n-th allocation from now fails (0: the next).
+  void FailAllocationAfter(std::optional<int> n) { m_failAllocAfter = n; }
+  int LiveAllocations() const { return m_liveAllocs; }
+
+  // Shutdown calls.
+  void RefuseProcessToken(bool on = true) { m_refuseToken = on; }
+  void RefusePrivilege(bool on = true) { m_refusePrivilege = on; }
+  void RefusePowerOff(bool on = true) { m_refusePowerOff = on; }
+  const std::vector<PrivilegeAdjustment>& PrivilegeAdjustments() const { return m_privileges; }
+  const std::vector<PowerOffRequest>& PowerOffRequests() const { return m_powerOffs; }
+  int OpenTokens() const { return m_openTokens; }
+
+  // Files.
+  void SetModulePath(const std::string& path) { m_modulePath = path; }
+  const std::vector<FileMove>& FileMoves() const { return m_fileMoves; }
+  DWORD SleptMilliseconds() const { return m_sleptMs; }
+
+  // Screen, cursor, failures of window services.
+  void SetScreenSize(int width, int height) {
+    m_screenWidth = width;
+    m_screenHeight = height;
+  }
+  void SetCursor(int x, int y) { m_cursor = Point{x, y}; }
+  void FailSetTimer(bool on = true) { m_failSetTimer = on; }
+  void FailTrayAdd(bool on = true) { m_failTrayAdd = on; }
+  void FailCreateWindow(bool on = true) { m_failCreateWindow = on; }
+  void FailDialogs(bool on = true) { m_failDialogs = on; }
+
+  // Windows.
+  Hwnd FindTopLevel(const std::string& title) const;
+  bool IsWindowAlive(Hwnd hwnd) const;
+  bool IsVisible(Hwnd hwnd) const;
+  bool IsMinimized(Hwnd hwnd) const;
+  Rect WindowRect(Hwnd hwnd) const;
+  std::string ClassOf(Hwnd hwnd) const;
+  DWORD StyleOf(Hwnd hwnd) const;
+  // A window of another program, found by title. It closes on its
+  // closeAfterPosts-th WM_CLOSE (0: never).
+  Hwnd AddForeignWindow(const std::string& title, int closeAfterPosts);
+  int ClosePostsReceived(Hwnd foreign) const;
+  bool HasTimer(Hwnd hwnd, std::uintptr_t id) const;
+  int ForegroundCalls() const { return m_foregroundCalls; }
+  int InvalidateCalls() const { return m_invalidateCalls; }
+
+  // Messages: dispatch what is queued; let seconds pass with their ticks.
+  void Pump();
+  void AdvanceSeconds(int seconds);
+  bool QuitPosted() const { return m_quitPosted; }
+  // GetMessageA fails once the clock would pass this time (a bound for Run()).
+  void SetRunLimit(std::int64_t t) { m_runLimitMs = t * 1000; }
+
+  // Scripted user: dialogs, message boxes and the popup menu consume these.
+  SimPlatform& Type(int controlId, const std::string& text);
+  SimPlatform& Click(int controlId);
+  SimPlatform& PressEnter();
+  SimPlatform& PressEscape();
+  SimPlatform& PressCloseBox();
+  SimPlatform& WaitSeconds(int seconds);
+  SimPlatform& AnswerMessageBox(int result);
+  SimPlatform& ChooseMenuItem(UINT commandId);
+  bool ScriptDone() const { return m_script.empty(); }
+  const std::vector<std::string>& ScriptErrors() const { return m_scriptErrors; }
+
+  const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_messageBoxes; }
+  const std::vector<PopupRecord>& Popups() const { return m_popups; }
+  const std::vector<TrayCall>& TrayCalls() const { return m_trayCalls; }
+  const std::vector<DialogRecord>& Dialogs() const { return m_dialogs; }
+  int LiveMenus() const { return m_liveMenus; }
+  bool TrayIconShown(Hwnd hwnd, UINT id) const;
+  const NotifyIconDataA* TrayIcon(Hwnd hwnd, UINT id) const;
+  // State of a control of the open dialog (inside a script step or a hook).
+  struct ControlState {
+    std::string text;
+    bool enabled = true;
+    bool focused = false;
+    bool selectedAll = false;
+    int limit = 0;
+  };
+  std::optional<ControlState> OpenDialogControl(UINT templateId, int id) const;
+  // Called after each scripted step while a dialog is open (for inspection).
+  void SetDialogObserver(void (*observer)(SimPlatform&, UINT templateId, void*), void* context) {
+    m_dialogObserver = observer;
+    m_dialogObserverContext = context;
+  }
+
+  // ---- Platform ----
+  LONG RegOpenKeyExA(Hkey root, const char* subKey, DWORD access, Hkey* result) override;
+  LONG RegCreateKeyExA(Hkey root, const char* subKey, DWORD access, Hkey* result) override;
+  LONG RegQueryValueExA(Hkey key, const char* name, DWORD* type, std::uint8_t* data,
+                        DWORD* cbData) override;
+  LONG RegSetValueExA(Hkey key, const char* name, DWORD type, const std::uint8_t* data,
+                      DWORD cbData) override;
+  LONG RegDeleteValueA(Hkey key, const char* name) override;
+  LONG RegDeleteKeyA(Hkey root, const char* subKey) override;
+  LONG RegCloseKey(Hkey key) override;
+
+  std::int64_t GetCurrentTime() override { return Now(); }
+  bool GetLocalTm(std::int64_t t, LocalTm* out) override;
+  std::int64_t MakeLocalTime(const LocalTm& fields) override;
+
+  Handle OpenEventLogA(const char* server, const char* source) override;
+  BOOL ReadEventLogA(Handle log, DWORD flags, DWORD offset, void* buffer, DWORD size, DWORD* read,
+                     DWORD* needed) override;
+  BOOL CloseEventLog(Handle log) override;
+  DWORD GetLastError() override { return m_lastError; }
+  void* LocalAlloc(std::size_t bytes) override;
+  void LocalFree(void* block) override;
+
+  BOOL OpenProcessToken(DWORD access, Handle* token) override;
+  BOOL LookupPrivilegeValueA(const char* system, const char* name, Luid* luid) override;
+  BOOL AdjustTokenPrivileges(Handle token, BOOL disableAll, const Luid& luid,
+                             DWORD attributes) override;
+  BOOL CloseHandle(Handle object) override;
+  BOOL ExitWindowsEx(UINT flags, DWORD reason) override;
+
+  DWORD GetModuleFileNameA(char* buffer, DWORD size) override;
+  BOOL MoveFileExA(const char* existing, const char* replacement, DWORD flags) override;
+  void Sleep(DWORD milliseconds) override { m_sleptMs += milliseconds; }
+
+  Hicon LoadImageA(UINT resourceId, UINT type, int cx, int cy, UINT flags) override;
+  Hicon LoadIconA(UINT resourceId) override;
+  Handle LoadCursorA(UINT systemCursorId) override;
+  Handle GetStockObject(int object) override;
+  int LoadStringA(UINT id, char* buffer, int size) override;
+  Hmenu LoadMenuA(UINT resourceId) override;
+
+  int GetSystemMetrics(int index) override;
+  BOOL RegisterClassA(const WndClassA& wc) override;
+  BOOL IsClassRegistered(const char* className) override;
+  Hwnd CreateWindowExA(DWORD exStyle, const char* className, const char* title, DWORD style,
+                       int x, int y, int width, int height, Hwnd parent, Hmenu menu,
+                       void* param) override;
+  Lresult DefWindowProcA(Hwnd hwnd, UINT msg, Wparam wParam, Lparam lParam) override;
+  BOOL DestroyWindow(Hwnd hwnd) override;
+  BOOL ShowWindow(Hwnd hwnd, int command) override;
+  BOOL UpdateWindow(Hwnd hwnd) override;
+  BOOL InvalidateRect(Hwnd hwnd, const Rect* rect, BOOL erase) override;
+  Handle BeginPaint(Hwnd hwnd, PaintStruct* paint) override;
+  BOOL EndPaint(Hwnd hwnd, const PaintStruct* paint) override;
+  std::uintptr_t SetTimer(Hwnd hwnd, std::uintptr_t id, UINT elapse) override;
+  BOOL KillTimer(Hwnd hwnd, std::uintptr_t id) override;
+  BOOL PostMessageA(Hwnd hwnd, UINT msg, Wparam wParam, Lparam lParam) override;
+  Lresult SendMessageA(Hwnd hwnd, UINT msg, Wparam wParam, Lparam lParam) override;
+  BOOL GetMessageA(Msg* msg) override;
+  Lresult DispatchMessageA(const Msg& msg) override;
+  void PostQuitMessage(int exitCode) override;
+  Hwnd FindWindowA(const char* className, const char* title) override;
+  BOOL SetForegroundWindow(Hwnd hwnd) override;
+  BOOL GetCursorPos(Point* point) override;
+  int MessageBoxA(Hwnd owner, const char* text, const char* caption, UINT type) override;
+
+  Hmenu GetSubMenu(Hmenu menu, int position) override;
+  BOOL SetMenuItemInfoA(Hmenu menu, UINT item, BOOL byPosition,
+                        const MenuItemInfoA& info) override;
+  BOOL TrackPopupMenu(Hmenu menu, UINT flags, int x, int y, Hwnd owner) override;
+  BOOL DestroyMenu(Hmenu menu) override;
+
+  BOOL Shell_NotifyIconA(DWORD message, NotifyIconDataA* data) override;
+
+  std::intptr_t DialogBoxParamA(UINT templateId, Hwnd parent, DlgProc proc,
+                                Lparam param) override;
+  BOOL EndDialog(Hwnd dialog, std::intptr_t result) override;
+  Hwnd GetDlgItem(Hwnd dialog, int id) override;
+  BOOL EnableWindow(Hwnd hwnd, BOOL enable) override;
+  Hwnd SetFocus(Hwnd hwnd) override;
+  int GetWindowTextLengthA(Hwnd hwnd) override;
+  int GetWindowTextA(Hwnd hwnd, char* buffer, int size) override;
+  BOOL SetWindowTextA(Hwnd hwnd, const char* text) override;
+
+private:
+  struct OpenKey {
+    std::string path;
+    DWORD access = 0;
+  };
+  struct Timer {
+    Hwnd hwnd = 0;
+    std::uintptr_t id = 0;
+    std::int64_t periodMs = 0;
+    std::int64_t dueMs = 0;
+  };
+  struct MenuItem {
+    UINT id = 0;
+    std::string text;
+    bool separator = false;
+    Hmenu popup = 0;
+  };
+  struct Menu {
+    std::vector<MenuItem> items;
+    Hmenu root = 0; // the loaded menu this one belongs to
+    bool destroyed = false;
+  };
+  struct OpenDialog;
+
+  void Record(RegAccess access);
+  SimWindow* Window(Hwnd hwnd);
+  const SimWindow* Window(Hwnd hwnd) const;
+  Lresult Deliver(SimWindow& window, UINT msg, Wparam wParam, Lparam lParam);
+  void FireDueTimers();
+  bool NextAction(UserAction* action);
+  void RunDialogStep(OpenDialog& dialog, const UserAction& action);
+  MenuItem* FindMenuItem(Hmenu menu, UINT id);
+  void ApplyTimeZone() const;
+  Hmenu BuildMenu(const void* rcItems, Hmenu root);
+
+  bool m_recording = true;
+  std::map<std::string, RegKeyNode, CaseLess> m_keys;
+  std::map<Hkey, OpenKey> m_openKeys;
+  std::map<std::string, int, CaseLess> m_keyFlags; // 1 unreadable, 2 read-only, 4 uncreatable
+  std::vector<RegAccess> m_regJournal;
+  Hkey m_nextKey = 0x1000;
+
+  std::int64_t m_nowMs = 0;
+  std::string m_zone = "Asia/Tokyo";
+
+  std::vector<std::string> m_eventLog; // encoded records, newest first
+  std::map<Handle, std::size_t> m_openLogPositions;
+  Handle m_nextLog = 0x2000;
+  bool m_logUnopenable = false;
+  std::optional<std::size_t> m_failReadAt;
+  std::size_t m_recordsRead = 0;
+  int m_openLogs = 0;
+  DWORD m_lastError = 0;
+  std::optional<int> m_failAllocAfter;
+  int m_liveAllocs = 0;
+
+  bool m_refuseToken = false, m_refusePrivilege = false, m_refusePowerOff = false;
+  std::vector<PrivilegeAdjustment> m_privileges;
+  std::vector<PowerOffRequest> m_powerOffs;
+  int m_openTokens = 0;
+  Handle m_nextToken = 0x3000;
+
+  std::string m_modulePath = "C:\\Program Files\\Hourgauge\\hourgauge.exe";
+  std::vector<FileMove> m_fileMoves;
+  DWORD m_sleptMs = 0;
+
+  int m_screenWidth = 1024, m_screenHeight = 768;
+  Point m_cursor{500, 700};
+  bool m_failSetTimer = false, m_failTrayAdd = false, m_failCreateWindow = false,
+       m_failDialogs = false;
+
+  std::map<std::string, WndClassA, CaseLess> m_classes;
+  std::vector<std::string> m_classNames;
+  std::map<Hwnd, std::unique_ptr<SimWindow>> m_windows;
+  Hwnd m_nextHwnd = 0x10000;
+  std::vector<Timer> m_timers;
+  std::deque<Msg> m_queue;
+  bool m_quitPosted = false;
+  bool m_quitDelivered = false;
+  std::int64_t m_runLimitMs = -1;
+  int m_foregroundCalls = 0;
+  int m_invalidateCalls = 0;
+  Hwnd m_focus = 0;
+
+  std::map<Hmenu, Menu> m_menus;
+  Hmenu m_nextMenu = 0x5000;
+  int m_liveMenus = 0;
+
+  std::vector<TrayCall> m_trayCalls;
+  std::map<std::pair<Hwnd, UINT>, NotifyIconDataA> m_trayIcons;
+
+  std::deque<UserAction> m_script;
+  std::vector<std::string> m_scriptErrors;
+  std::vector<MessageBoxRecord> m_messageBoxes;
+  std::vector<PopupRecord> m_popups;
+  std::vector<DialogRecord> m_dialogs;
+  std::vector<OpenDialog*> m_openDialogs;
+  void (*m_dialogObserver)(SimPlatform&, UINT, void*) = nullptr;
+  void* m_dialogObserverContext = nullptr;
+};
+
+} // namespace hg::sim

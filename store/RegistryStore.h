@@ -1,0 +1,37 @@
+// Named text values in the registry. Each call opens its key, does one thing
+// and closes it again; failures are never reported: a failed read is the
+// empty text, which every reader turns into the value's default.
+#pragma once
+#include "platform/Platform.h"
+
+#include <string>
+
+namespace hg {
+
+// A read takes at most this many bytes; a longer value reads as empty text.
+inline constexpr DWORD kRegReadLimit = 256;
+
+// Stores text as REG_SZ without a terminating zero, creating the key (and the
+// keys along its path) only when it does not exist.
+void WriteRegString(Platform& platform, Hkey root, const char* keyPath, const char* valueName,
+                    const char* text);
+// The value's text, cut at an embedded zero; empty when anything fails.
+std::string ReadRegString(Platform& platform, Hkey root, const char* keyPath,
+                          const char* valueName);
+void DeleteRegValue(Platform& platform, Hkey root, const char* keyPath, const char* valueName);
+
+// The leading decimal integer of a stored number: blanks skipped, one sign,
+// digits up to the first other character; no digits give 0. Numbers beyond
+// 32 bits saturate rather than wrap.
+std::int32_t ParseStoredNumber(const char* text);
+// Reads a number, the default when the value is empty or absent.
+std::int32_t ReadRegNumber(Platform& platform, Hkey root, const char* keyPath,
+                           const char* valueName, std::int32_t defaultValue);
+// Writes a number as "%d" text.
+void WriteRegNumber(Platform& platform, Hkey root, const char* keyPath, const char* valueName,
+                    std::int32_t value);
+
+// The autostart entry: the executable's full path under the Run key.
+void WriteAutostartEntry(Platform& platform);
+
+} // namespace hg
