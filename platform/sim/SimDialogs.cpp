@@ -167,7 +167,7 @@ std::intptr_t SimPlatform::DialogBoxParamA(UINT templateId, Hwnd parent, DlgProc
   }
   auto window = std::make_unique<SimWindow>();
   SimWindow& dlg = *window;
-  dlg.hwnd = m_nextHwnd++;
+  dlg.hwnd = s_nextHwnd++;
   dlg.className = "#32770";
   dlg.title = tmpl->second.caption;
   dlg.style = tmpl->second.style;
@@ -179,7 +179,7 @@ std::intptr_t SimPlatform::DialogBoxParamA(UINT templateId, Hwnd parent, DlgProc
   m_windows[dlg.hwnd] = std::move(window);
   for (const RcControl& c : tmpl->second.controls) {
     auto control = std::make_unique<SimWindow>();
-    control->hwnd = m_nextHwnd++;
+    control->hwnd = s_nextHwnd++;
     control->className = c.kind;
     control->title = c.IsEdit() ? std::string() : c.text;
     control->style = c.style;

@@ -368,7 +368,8 @@ private:
   std::map<std::string, WndClassA, CaseLess> m_classes;
   std::vector<std::string> m_classNames;
   std::map<Hwnd, std::unique_ptr<SimWindow>> m_windows;
-  Hwnd m_nextHwnd = 0x10000;
+  // Shared by every instance: the framework maps handles to objects globally.
+  static inline Hwnd s_nextHwnd = 0x10000;
   std::vector<Timer> m_timers;
   std::deque<Msg> m_queue;
   bool m_quitPosted = false;

@@ -84,7 +84,7 @@ Hwnd SimPlatform::CreateWindowExA(DWORD, const char* className, const char* titl
   if (m_failCreateWindow || cls == m_classes.end())
     return 0;
   auto window = std::make_unique<SimWindow>();
-  window->hwnd = m_nextHwnd++;
+  window->hwnd = s_nextHwnd++;
   window->className = className;
   window->title = title != nullptr ? title : "";
   window->style = style;
@@ -365,7 +365,7 @@ DWORD SimPlatform::StyleOf(Hwnd hwnd) const {
 
 Hwnd SimPlatform::AddForeignWindow(const std::string& title, int closeAfterPosts) {
   auto window = std::make_unique<SimWindow>();
-  window->hwnd = m_nextHwnd++;
+  window->hwnd = s_nextHwnd++;
   window->title = title;
   window->className = "ForeignWindow";
   window->foreign = true;
