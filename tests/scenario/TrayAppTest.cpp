@@ -1,0 +1,210 @@
+// The tray application: start-up, the hidden window, the icon and its menu,
+// and the ways the program closes.
+#include "ProgramHarness.h"
+#include "res/Texts.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+namespace hg::test {
+namespace {
+
+class TrayAppTest : public ::testing::Test {
+protected:
+  Program p;
+  void SetUp() override {
+    p.At(2024, 1, 5, 9, 0);
+    p.Set("LastDate", "752964");
+    p.Set("LastTime", "3000");
+  }
+  void Press(Wparam id, Lparam mouse) {
+    p.platform.SendMessageA(p.hwnd, WM_TRAYNOTIFY, id, mouse);
+    p.platform.Pump();
+  }
+};
+
+TEST_F(TrayAppTest, WindowSitsBottomRightHiddenWithItsIconInTheTray) {
+  p.Start();
+  ASSERT_TRUE(p.Alive());
+  EXPECT_EQ(p.platform.FindTopLevel("HourgaugeLite"), p.hwnd);
+  Rect r = p.platform.WindowRect(p.hwnd);
+  EXPECT_EQ(r.left, 704);
+  EXPECT_EQ(r.top, 642);
+  EXPECT_EQ(r.right - r.left, 320);
+  EXPECT_EQ(r.bottom - r.top, 86);
+  EXPECT_EQ(p.platform.StyleOf(p.hwnd), static_cast<DWORD>(WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN));
+  EXPECT_TRUE(p.platform.IsMinimized(p.hwnd));
+  EXPECT_FALSE(p.platform.IsVisible(p.hwnd));
+  EXPECT_TRUE(p.platform.HasTimer(p.hwnd, 1));
+  EXPECT_EQ(p.wnd->m_nTimerId, 1);
+
+  const NotifyIconDataA* icon = p.platform.TrayIcon(p.hwnd, 101);
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(icon->cbSize, kNotifyIconDataV2Size);
+  EXPECT_EQ(icon->uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_EQ(icon->uCallbackMessage, 0x9F1u);
+  EXPECT_NE(icon->hIcon, 0u);
+  EXPECT_EQ(std::string(icon->szTip), "LastTime( 50min )");
+}
+
+TEST_F(TrayAppTest, EveryStartShowsMinimisedWhateverTheShowCommand) {
+  p.Start();
+  EXPECT_EQ(p.platform.TrayCalls().front().message, static_cast<DWORD>(NIM_ADD));
+  // The record built in the constructor had no window yet; the minimise
+  // rebuilt it whole with the real handle.
+  EXPECT_EQ(p.platform.TrayCalls().front().data.hWnd, p.hwnd);
+}
+
+TEST_F(TrayAppTest, TooltipThroughAWholeMinute) {
+  p.Set("LastTime", "3661");
+  p.Start();
+  std::vector<std::string> tips;
+  for (int i = 0; i < 61; ++i) {
+    p.Tick();
+    tips.push_back(p.Tip());
+  }
+  EXPECT_EQ(tips.front(), "LastTime( 61min )");
+  EXPECT_EQ(tips[0], "LastTime( 61min )"); // 3660 s
+  EXPECT_EQ(tips[28], "LastTime( 60min )"); // 3632 s, no suffix before the first recount
+  EXPECT_EQ(tips[29], "LastTime( 60min )\n 5日(0min) 4日(0min) 3日(0min)");
+  // Tick 30 recounted from an empty log: a full hour from then on.
+  EXPECT_EQ(p.wnd->m_nLastTime, 3600 - 31);
+  EXPECT_EQ(tips.back(), "LastTime( 59min )\n 5日(0min) 4日(0min) 3日(0min)");
+}
+
+TEST_F(TrayAppTest, ButtonPressOnTheIconOpensTheMenuAboveTheCursor) {
+  p.Start();
+  p.platform.SetCursor(900, 750);
+  Press(101, WM_RBUTTONDOWN);
+  Press(101, WM_LBUTTONDOWN);
+  ASSERT_EQ(p.platform.Popups().size(), 2u);
+  const auto& popup = p.platform.Popups()[0];
+  EXPECT_EQ(popup.x, 900);
+  EXPECT_EQ(popup.y, 740);
+  EXPECT_EQ(popup.flags, static_cast<UINT>(TPM_RIGHTBUTTON));
+  EXPECT_EQ(popup.owner, p.hwnd);
+  ASSERT_EQ(popup.items.size(), 6u);
+  EXPECT_EQ(popup.items[0], std::make_pair(32771u, std::string("パスワード設定(&P)")));
+  EXPECT_EQ(popup.items[1].first, 32772u);
+  EXPECT_EQ(popup.items[2].first, 0u);
+  EXPECT_EQ(popup.items[3].first, 32777u);
+  EXPECT_EQ(popup.items[5].first, 32773u);
+  EXPECT_EQ(p.platform.ForegroundCalls(), 2);
+  EXPECT_EQ(p.platform.LiveMenus(), 0) << "each menu destroyed after use";
+}
+
+TEST_F(TrayAppTest, OtherIconsAndOtherMouseMessagesDoNothing) {
+  p.Start();
+  for (Lparam mouse : {WM_MOUSEMOVE, WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDBLCLK,
+                       WM_RBUTTONDBLCLK, WM_MBUTTONDOWN})
+    Press(101, mouse);
+  Press(102, WM_RBUTTONDOWN);
+  Press(0, WM_LBUTTONDOWN);
+  EXPECT_TRUE(p.platform.Popups().empty());
+  EXPECT_EQ(p.platform.SendMessageA(p.hwnd, WM_TRAYNOTIFY, 102, WM_RBUTTONDOWN), 1);
+}
+
+TEST_F(TrayAppTest, FirstItemFollowsThePasswordOnEachFreshMenu) {
+  p.Start();
+  Press(101, WM_RBUTTONDOWN);
+  p.Set("PASSWORD", "~|{");
+  Press(101, WM_RBUTTONDOWN);
+  p.Set("PASSWORD", "");
+  Press(101, WM_RBUTTONDOWN);
+  ASSERT_EQ(p.platform.Popups().size(), 3u);
+  EXPECT_EQ(p.platform.Popups()[0].items[0].second, "パスワード設定(&P)");
+  EXPECT_EQ(p.platform.Popups()[1].items[0].second, "パスワード変更(&P)");
+  EXPECT_EQ(p.platform.Popups()[2].items[0].second, "パスワード設定(&P)");
+}
+
+TEST_F(TrayAppTest, CloseFromOutsideIsRefused) {
+  p.Start();
+  p.platform.PostMessageA(p.hwnd, WM_CLOSE, 0, 0);
+  p.platform.Pump();
+  EXPECT_TRUE(p.Alive());
+  EXPECT_TRUE(p.platform.HasTimer(p.hwnd, 1));
+  EXPECT_TRUE(p.platform.TrayIconShown(p.hwnd, 101));
+  p.Tick(2);
+  EXPECT_EQ(p.Get("LastTime"), "2998");
+}
+
+TEST_F(TrayAppTest, AppExitFromAnotherProgramSavesAndClosesOneCompanion) {
+  Hwnd first = p.platform.AddForeignWindow("sysconfig", 1);
+  Hwnd second = p.platform.AddForeignWindow("sysconfig", 1);
+  p.Start();
+  p.Tick(5);
+  p.platform.ClearRegJournal();
+  p.platform.PostMessageA(p.hwnd, WM_COMMAND, ID_APP_EXIT, 0);
+  p.platform.Pump();
+  EXPECT_FALSE(p.Alive());
+  EXPECT_TRUE(p.platform.QuitPosted());
+  EXPECT_FALSE(p.platform.TrayIconShown(p.hwnd, 101));
+  EXPECT_EQ(p.platform.ClosePostsReceived(first) + p.platform.ClosePostsReceived(second), 1);
+  EXPECT_EQ(p.ProgramWrites(),
+            (std::vector<std::string>{"LastDate=752964", "LastTime=2995"}));
+}
+
+TEST_F(TrayAppTest, SessionEndSavesAndAgrees) {
+  p.Start();
+  p.Tick(3);
+  p.platform.ClearRegJournal();
+  EXPECT_EQ(p.platform.SendMessageA(p.hwnd, WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_EQ(p.ProgramWrites(), (std::vector<std::string>{"LastDate=752964", "LastTime=2997"}));
+  EXPECT_TRUE(p.Alive()) << "Windows may still cancel the session end";
+  // Once allowed, any later close request closes.
+  p.platform.PostMessageA(p.hwnd, WM_CLOSE, 0, 0);
+  p.platform.Pump();
+  EXPECT_FALSE(p.Alive());
+}
+
+TEST_F(TrayAppTest, TheApplicationEndsWhenItsWindowIsDestroyed) {
+  p.Start();
+  p.platform.PostMessageA(p.hwnd, WM_COMMAND, ID_APP_EXIT, 0);
+  p.platform.SetRunLimit(p.platform.Now() + 60);
+  EXPECT_EQ(p.app->Run(), 0);
+  EXPECT_FALSE(p.Alive());
+  EXPECT_EQ(p.app->m_pMainWnd, nullptr);
+}
+
+TEST_F(TrayAppTest, RunKeepsTickingUntilTheWindowCloses) {
+  p.Start();
+  p.platform.SetRunLimit(p.platform.Now() + 10);
+  p.app->Run(); // returns at the limit: the program would run on
+  EXPECT_EQ(p.Get("LastTime"), "2990");
+  EXPECT_TRUE(p.Alive());
+}
+
+TEST_F(TrayAppTest, WithoutATimerNothingCountsAndClosingSavesNothing) {
+  p.platform.FailSetTimer();
+  p.Start();
+  EXPECT_EQ(p.wnd->m_nTimerId, 0);
+  p.Tick(5);
+  EXPECT_EQ(p.Get("LastTime"), "3000");
+  p.platform.ClearRegJournal();
+  p.platform.PostMessageA(p.hwnd, WM_COMMAND, ID_APP_EXIT, 0);
+  p.platform.Pump();
+  EXPECT_FALSE(p.Alive());
+  EXPECT_TRUE(p.ProgramWrites().empty());
+}
+
+TEST_F(TrayAppTest, FailedTrayAddStillHidesTheWindowAndKeepsCounting) {
+  p.platform.FailTrayAdd();
+  p.Start();
+  EXPECT_FALSE(p.platform.IsVisible(p.hwnd));
+  EXPECT_FALSE(p.platform.TrayIconShown(p.hwnd, 101));
+  p.Tick(2);
+  EXPECT_EQ(p.Get("LastTime"), "2998");
+}
+
+TEST_F(TrayAppTest, SecondInstanceRunsIndependently) {
+  p.Start();
+  Program second;
+  second.platform.SetTime(p.platform.Now());
+  second.Start();
+  EXPECT_NE(second.hwnd, p.hwnd);
+  EXPECT_TRUE(second.Alive());
+  EXPECT_TRUE(p.Alive());
+}
+
+} // namespace
+} // namespace hg::test
