@@ -1,0 +1,88 @@
+// Calls that fail: the program carries on and loses nothing else. (Faults of
+// the event log, the timer, the tray and the dialogs are exercised beside
+// the behaviour they interrupt, in the other scenario tests.)
+#include "ProgramHarness.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+namespace hg::test {
+namespace {
+
+TEST(FaultInjectionTest, UncreatableProgramKeyRunsOnDefaultsAndStoresNothing) {
+  Program p;
+  p.At(2024, 1, 5, 9, 0);
+  p.platform.MakeKeyUncreatable(reg::kProgramKey);
+  p.Start();
+  EXPECT_FALSE(p.platform.RegKeyExists(reg::kProgramKey));
+  EXPECT_EQ(p.platform.RegText(reg::kRunKey, "Hourgauge"),
+            "C:\\Program Files\\Hourgauge\\hourgauge.exe")
+      << "the autostart entry lives elsewhere and is still written";
+  p.Tick(40);
+  EXPECT_EQ(p.wnd->m_nLastTime, 3600 - 10) << "counted in memory all the same";
+  EXPECT_FALSE(p.platform.RegKeyExists(reg::kProgramKey));
+}
+
+TEST(FaultInjectionTest, ValuesOfAnotherTypeReadAsTheirBytes) {
+  Program p;
+  p.At(2024, 1, 5, 9, 0);
+  p.platform.SetRegRaw(reg::kProgramKey, "LimitTime", REG_DWORD, std::string("\x5a\0\0\0", 4));
+  p.platform.SetRegRaw(reg::kProgramKey, "AdjustTime", REG_BINARY, "30");
+  p.platform.SetRegRaw(reg::kProgramKey, "PASSWORD", REG_DWORD, std::string("\0\0\0\0", 4));
+  p.Start();
+  EXPECT_EQ(p.wnd->m_nLimitTime, 0) << "\"Z\" has no digits";
+  EXPECT_EQ(p.wnd->m_nAdjustTime, 30);
+  // A password whose bytes read as empty text protects nothing.
+  p.platform.PressEscape();
+  p.platform.PostMessageA(p.hwnd, WM_COMMAND, ID_SETTINGS, 0);
+  p.platform.Pump();
+  ASSERT_EQ(p.platform.Dialogs().size(), 1u);
+  EXPECT_EQ(p.platform.Dialogs()[0].templateId, static_cast<UINT>(IDD_SETTINGS));
+}
+
+TEST(FaultInjectionTest, RefusedTokenAndRefusedPowerOffLeaveTheProgramRunning) {
+  Program p;
+  p.At(2024, 1, 5, 9, 0);
+  p.Set("LastDate", "752964");
+  p.Set("LastTime", "0");
+  p.platform.RefuseProcessToken();
+  p.platform.RefusePowerOff();
+  p.Start();
+  p.wnd->m_nLastTime = 0;
+  p.Tick(2);
+  EXPECT_EQ(p.PowerOffs(), 2u);
+  EXPECT_EQ(p.Get("LastTime"), "0");
+  EXPECT_EQ(p.Get("LastDate"), "752964");
+  EXPECT_TRUE(p.Alive());
+  EXPECT_EQ(p.platform.OpenTokens(), 0);
+}
+
+TEST(FaultInjectionTest, WindowThatCannotBeCreatedStillLeavesTheStateStored) {
+  Program p;
+  p.At(2024, 1, 5, 9, 0);
+  p.platform.FailCreateWindow();
+  p.Start();
+  EXPECT_EQ(p.hwnd, 0u);
+  EXPECT_EQ(p.Get("LastTime"), "3600");
+  EXPECT_EQ(p.Get("StartTime"), "01/05 09:00:00");
+  EXPECT_TRUE(p.platform.TrayCalls().empty());
+}
+
+TEST(FaultInjectionTest, ReadOnlyKeyDuringARunKeepsCountingAndRetriesEveryTick) {
+  Program p;
+  p.At(2024, 1, 5, 9, 0);
+  p.Set("LastDate", "752964");
+  p.Set("LastTime", "1000");
+  p.Start();
+  p.Tick(1);
+  p.platform.MakeKeyReadOnly(reg::kProgramKey);
+  p.Tick(5);
+  EXPECT_EQ(p.Get("LastTime"), "999");
+  EXPECT_EQ(p.wnd->m_nLastTime, 994);
+  p.platform.MakeKeyReadOnly(reg::kProgramKey, false);
+  p.Tick(1);
+  EXPECT_EQ(p.Get("LastTime"), "993");
+}
+
+} // namespace
+} // namespace hg::test
