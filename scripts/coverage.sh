@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the native tests with coverage, runs them, and prints the line and
+# branch coverage of everything outside platform/win32/ (which only the
+# Windows build compiles) and outside the tests themselves.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh --native-only
+cmake --preset coverage >/dev/null
+cmake --build --preset coverage -j "$(nproc)"
+find build/coverage -name '*.gcda' -delete
+(cd build/coverage && ./hg_tests --gtest_brief=1 >/dev/null)
+gcovr --root . --object-directory build/coverage \
+  --exclude 'tests/' --exclude 'fuzz/' --exclude 'bench/' --exclude 'platform/win32/' \
+  --exclude-throw-branches --exclude-unreachable-branches \
+  --txt - --print-summary | tail -n "${COVERAGE_TAIL:-60}"
