@@ -86,3 +86,46 @@ TEST(FaultInjectionTest, ReadOnlyKeyDuringARunKeepsCountingAndRetriesEveryTick) 
 
 } // namespace
 } // namespace hg::test
+
+namespace hg::test {
+namespace {
+
+TEST(HandEditedValuesTest, AdjustmentReachingBefore1970StillCounts) {
+  Program p;
+  p.At(2024, 1, 5, 9, 0);
+  p.Set("AdjustTime", "35791394"); // about 68 years
+  p.Start();
+  p.Tick(3);
+  EXPECT_EQ(p.wnd->m_nLastTime, 3597);
+  EXPECT_EQ(p.Get("EndTime"), "") << "a time without a local form is stored as empty text";
+  EXPECT_EQ(p.PowerOffs(), 0u);
+}
+
+TEST(HandEditedValuesTest, OtherRecordsBetweenSessionsArePassedOver) {
+  Program p;
+  p.At(2024, 1, 5, 10, 0);
+  p.Set("LastDate", "752964");
+  p.platform.SetEventLog(
+      {EventRecord{7036, p.Local(2024, 1, 5, 9, 30)}, Stop(p.Local(2024, 1, 5, 9, 0)),
+       EventRecord{7001, p.Local(2024, 1, 5, 8, 30)}, Start(p.Local(2024, 1, 5, 8, 0))});
+  p.Start();
+  EXPECT_EQ(p.Get("DayTotal"), "\n01/05 08:00:00 - 01/05 09:00:00 (60min)");
+}
+
+TEST(WindowStatesTest, FirstPaintMinimisesOnceLaterPaintsDoNothing) {
+  Program p;
+  p.At(2024, 1, 5, 9, 0);
+  p.Start();
+  ASSERT_TRUE(p.wnd->m_bFirstPaint);
+  p.platform.ShowWindow(p.hwnd, SW_SHOWNORMAL); // somebody restores it
+  p.platform.UpdateWindow(p.hwnd);
+  EXPECT_FALSE(p.wnd->m_bFirstPaint);
+  EXPECT_TRUE(p.platform.IsMinimized(p.hwnd));
+  EXPECT_FALSE(p.platform.IsVisible(p.hwnd)) << "back in the tray";
+  p.platform.ShowWindow(p.hwnd, SW_SHOWNORMAL);
+  p.platform.UpdateWindow(p.hwnd);
+  EXPECT_TRUE(p.platform.IsVisible(p.hwnd)) << "only the first paint minimises";
+}
+
+} // namespace
+} // namespace hg::test
