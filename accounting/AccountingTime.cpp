@@ -32,6 +32,8 @@ std::int32_t MinutesToSeconds(std::int32_t minutes) {
   return SaturatingSum(std::int64_t{minutes} * 60, 0);
 }
 
-std::int64_t CLimitWnd::AccountingNow() { return hg::AccountingNow(m_platform, m_nAdjustTime); }
+std::int64_t CLimitWnd::AccountingNow() {
+  return hg::AccountingNow(m_platform, m_nAdjustTime);
+}
 
 } // namespace hg

@@ -28,13 +28,17 @@ void CLimitWnd::RecountUsage() {
 
   UsageScan scan(
       days, now, reference, std::int64_t{m_nAdjustTime} * 60,
-      [](void* platform, std::int64_t t) { return MakeDayKey(*static_cast<Platform*>(platform), t); },
+      [](void* platform, std::int64_t t) {
+        return MakeDayKey(*static_cast<Platform*>(platform), t);
+      },
       &m_platform);
-  ReadSystemLogBackwards(m_platform, [&scan](const EventRecord& record) { return scan.Feed(record); });
+  ReadSystemLogBackwards(m_platform,
+                         [&scan](const EventRecord& record) { return scan.Feed(record); });
   for (int i = 0; i < kUsageDays; ++i)
     m_nDayUsage[i] = scan.Usage(i);
 
-  m_nLimitTime = ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLimitTime, 60);
+  m_nLimitTime =
+      ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLimitTime, 60);
   m_nLastTime = SaturatingSum(m_nLastTimeAdjust, MinutesToSeconds(m_nLimitTime), m_nDayUsage[0]);
   if (m_nLastTime < 0)
     m_nLastTime = 0;

@@ -80,6 +80,8 @@ bool UsageScan::Feed(const EventRecord& record) {
   return (m_reference - start) / kSecondsPerDay < 2;
 }
 
-std::int32_t UsageScan::Usage(int day) const { return SaturatingSum(m_usage[day], 0); }
+std::int32_t UsageScan::Usage(int day) const {
+  return SaturatingSum(m_usage[day], 0);
+}
 
 } // namespace hg

@@ -7,13 +7,15 @@
 namespace hg {
 
 std::int64_t CLimitWnd::SettleAccountingDay() {
-  m_nLimitTime = ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLimitTime, 60);
+  m_nLimitTime =
+      ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLimitTime, 60);
   m_nLastDate = ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLastDate, 0);
   m_nLastTime = ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLastTime,
                               MinutesToSeconds(m_nLimitTime));
   m_nLastTimeAdjust =
       ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLastTimeAdjust, 0);
-  m_nAdjustTime = ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kAdjustTime, 0);
+  m_nAdjustTime =
+      ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kAdjustTime, 0);
 
   std::int64_t t = AccountingNow();
   std::int32_t key = MakeDayKey(m_platform, t);

@@ -55,7 +55,9 @@ CLimitWnd::CLimitWnd(Platform& platform) : CWnd(platform) {
            kWindowHeight, 0, 0);
 }
 
-void CLimitWnd::PostNcDestroy() { delete this; }
+void CLimitWnd::PostNcDestroy() {
+  delete this;
+}
 
 int CLimitWnd::OnCreate(Lparam createStruct) {
   if (CWnd::OnCreate(createStruct) == -1)

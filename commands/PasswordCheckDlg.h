@@ -9,8 +9,8 @@ class CPasswordCheckDlg : public CDialog {
 public:
   explicit CPasswordCheckDlg(Platform& platform) : CDialog(platform, IDD_PASSWORD_CHECK) {}
 
-  std::string m_strPassword;  // as typed
-  char m_szStored[20] = {};   // the stored value, still scrambled
+  std::string m_strPassword; // as typed
+  char m_szStored[20] = {};  // the stored value, still scrambled
 
 protected:
   void DoDataExchange(CDataExchange* pDX) override;

@@ -73,9 +73,9 @@ public:
   virtual BOOL RegisterClassA(const WndClassA& wc) = 0;
   virtual BOOL IsClassRegistered(const char* className) = 0; // GetClassInfoA
   // Sends WM_CREATE to the class's procedure before it returns; 0 on failure.
-  virtual Hwnd CreateWindowExA(DWORD exStyle, const char* className, const char* title,
-                               DWORD style, int x, int y, int width, int height, Hwnd parent,
-                               Hmenu menu, void* param) = 0;
+  virtual Hwnd CreateWindowExA(DWORD exStyle, const char* className, const char* title, DWORD style,
+                               int x, int y, int width, int height, Hwnd parent, Hmenu menu,
+                               void* param) = 0;
   virtual Lresult DefWindowProcA(Hwnd hwnd, UINT msg, Wparam wParam, Lparam lParam) = 0;
   virtual BOOL DestroyWindow(Hwnd hwnd) = 0;
   virtual BOOL ShowWindow(Hwnd hwnd, int command) = 0;

@@ -88,4 +88,3 @@ void WriteAutostartEntry(Platform& platform) {
 }
 
 } // namespace hg
-

@@ -65,9 +65,17 @@ public:
 };
 
 // A System-log record, newest first in a log.
-inline EventRecord Start(std::int64_t t) { return EventRecord{6005, t}; }
-inline EventRecord Resume(std::int64_t t) { return EventRecord{1, t}; }
-inline EventRecord Stop(std::int64_t t) { return EventRecord{6006, t}; }
-inline EventRecord Sleep(std::int64_t t) { return EventRecord{42, t}; }
+inline EventRecord Start(std::int64_t t) {
+  return EventRecord{6005, t};
+}
+inline EventRecord Resume(std::int64_t t) {
+  return EventRecord{1, t};
+}
+inline EventRecord Stop(std::int64_t t) {
+  return EventRecord{6006, t};
+}
+inline EventRecord Sleep(std::int64_t t) {
+  return EventRecord{42, t};
+}
 
 } // namespace hg::test

@@ -9,9 +9,8 @@
 namespace hg {
 
 std::intptr_t CDialog::DoModal() {
-  std::intptr_t result =
-      m_platform.DialogBoxParamA(m_nIDTemplate, 0, &CDialog::StaticDlgProc,
-                                 reinterpret_cast<Lparam>(this));
+  std::intptr_t result = m_platform.DialogBoxParamA(m_nIDTemplate, 0, &CDialog::StaticDlgProc,
+                                                    reinterpret_cast<Lparam>(this));
   Detach();
   return result;
 }
@@ -55,7 +54,9 @@ void CDialog::OnOK() {
   EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+  EndDialog(IDCANCEL);
+}
 
 BOOL CDialog::UpdateData(BOOL saveAndValidate) {
   CDataExchange dx(this, saveAndValidate);

@@ -18,8 +18,12 @@ struct AFX_MSGMAP {
   const AFX_MSGMAP_ENTRY* lpEntries = nullptr;
 };
 
-inline UINT LoWord(Wparam w) { return static_cast<UINT>(w & 0xFFFF); }
-inline UINT HiWord(Wparam w) { return static_cast<UINT>((w >> 16) & 0xFFFF); }
+inline UINT LoWord(Wparam w) {
+  return static_cast<UINT>(w & 0xFFFF);
+}
+inline UINT HiWord(Wparam w) {
+  return static_cast<UINT>((w >> 16) & 0xFFFF);
+}
 
 } // namespace hg
 
@@ -31,14 +35,16 @@ protected:                                                                      
   const ::hg::AFX_MSGMAP* GetMessageMap() const override;
 
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                     \
-  const ::hg::AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }          \
+  const ::hg::AFX_MSGMAP* theClass::GetMessageMap() const {                                        \
+    return GetThisMessageMap();                                                                    \
+  }                                                                                                \
   const ::hg::AFX_MSGMAP* theClass::GetThisMessageMap() {                                          \
     using ThisClass = theClass;                                                                    \
     using TheBaseClass = baseClass;                                                                \
     static const ::hg::AFX_MSGMAP_ENTRY entries[] = {
 
 #define END_MESSAGE_MAP()                                                                          \
-  {0, 0, nullptr}                                                                                  \
+  { 0, 0, nullptr }                                                                                \
   }                                                                                                \
   ;                                                                                                \
   static const ::hg::AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &entries[0]};      \
@@ -46,7 +52,7 @@ protected:                                                                      
   }
 
 #define HG_MSG_ENTRY(msg, id, body)                                                                \
-  {msg, id, [](::hg::CWnd* pWnd, ::hg::Wparam wParam, ::hg::Lparam lParam) -> ::hg::Lresult {     \
+  {msg, id, [](::hg::CWnd* pWnd, ::hg::Wparam wParam, ::hg::Lparam lParam) -> ::hg::Lresult {      \
      auto* self = static_cast<ThisClass*>(pWnd);                                                   \
      (void)self;                                                                                   \
      (void)wParam;                                                                                 \

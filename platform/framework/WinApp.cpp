@@ -9,14 +9,18 @@ namespace {
 CWinApp* s_pApp = nullptr;
 }
 
-CWinApp::CWinApp(Platform& platform) : m_platform(platform) { s_pApp = this; }
+CWinApp::CWinApp(Platform& platform) : m_platform(platform) {
+  s_pApp = this;
+}
 
 CWinApp::~CWinApp() {
   if (s_pApp == this)
     s_pApp = nullptr;
 }
 
-CWinApp* AfxGetApp() { return s_pApp; }
+CWinApp* AfxGetApp() {
+  return s_pApp;
+}
 
 int CWinApp::Run() {
   Msg msg;

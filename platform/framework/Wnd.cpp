@@ -25,7 +25,9 @@ const AFX_MSGMAP* CWnd::GetThisMessageMap() {
   return &map;
 }
 
-CWnd::~CWnd() { Detach(); }
+CWnd::~CWnd() {
+  Detach();
+}
 
 CWnd* CWnd::FromHandle(Hwnd hwnd) {
   for (auto& [h, w] : HandleMap())

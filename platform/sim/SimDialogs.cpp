@@ -79,8 +79,7 @@ Hmenu SimPlatform::LoadMenuA(UINT resourceId) {
 
 Hmenu SimPlatform::GetSubMenu(Hmenu menu, int position) {
   auto it = m_menus.find(menu);
-  if (it == m_menus.end() || position < 0 ||
-      position >= static_cast<int>(it->second.items.size()))
+  if (it == m_menus.end() || position < 0 || position >= static_cast<int>(it->second.items.size()))
     return 0;
   return it->second.items[static_cast<std::size_t>(position)].popup;
 }
@@ -145,8 +144,8 @@ BOOL SimPlatform::DestroyMenu(Hmenu menu) {
 // ---- Message boxes ----------------------------------------------------------
 
 int SimPlatform::MessageBoxA(Hwnd owner, const char* text, const char* caption, UINT type) {
-  m_messageBoxes.push_back(
-      MessageBoxRecord{owner, text != nullptr ? text : "", caption != nullptr ? caption : "", type});
+  m_messageBoxes.push_back(MessageBoxRecord{owner, text != nullptr ? text : "",
+                                            caption != nullptr ? caption : "", type});
   if (!m_script.empty() && m_script.front().kind == UserAction::Answer) {
     int answer = m_script.front().id;
     m_script.pop_front();
@@ -347,7 +346,7 @@ BOOL SimPlatform::SetWindowTextA(Hwnd hwnd, const char* text) {
 }
 
 std::optional<SimPlatform::ControlState> SimPlatform::OpenDialogControl(UINT templateId,
-                                                                       int id) const {
+                                                                        int id) const {
   for (const OpenDialog* open : m_openDialogs) {
     if (open->templateId != templateId)
       continue;

@@ -41,8 +41,8 @@ struct RegAccess {
 // ---- Scripted user -----------------------------------------------------
 struct UserAction {
   enum Kind { Type, Click, Enter, Escape, CloseBox, Wait, Answer, ChooseMenu } kind = Click;
-  int id = 0;        // control id, command id, message-box answer, seconds
-  std::string text;  // typed text (CP932 bytes)
+  int id = 0;       // control id, command id, message-box answer, seconds
+  std::string text; // typed text (CP932 bytes)
 };
 
 struct MessageBoxRecord {
@@ -254,9 +254,8 @@ public:
   int GetSystemMetrics(int index) override;
   BOOL RegisterClassA(const WndClassA& wc) override;
   BOOL IsClassRegistered(const char* className) override;
-  Hwnd CreateWindowExA(DWORD exStyle, const char* className, const char* title, DWORD style,
-                       int x, int y, int width, int height, Hwnd parent, Hmenu menu,
-                       void* param) override;
+  Hwnd CreateWindowExA(DWORD exStyle, const char* className, const char* title, DWORD style, int x,
+                       int y, int width, int height, Hwnd parent, Hmenu menu, void* param) override;
   Lresult DefWindowProcA(Hwnd hwnd, UINT msg, Wparam wParam, Lparam lParam) override;
   BOOL DestroyWindow(Hwnd hwnd) override;
   BOOL ShowWindow(Hwnd hwnd, int command) override;
@@ -277,15 +276,13 @@ public:
   int MessageBoxA(Hwnd owner, const char* text, const char* caption, UINT type) override;
 
   Hmenu GetSubMenu(Hmenu menu, int position) override;
-  BOOL SetMenuItemInfoA(Hmenu menu, UINT item, BOOL byPosition,
-                        const MenuItemInfoA& info) override;
+  BOOL SetMenuItemInfoA(Hmenu menu, UINT item, BOOL byPosition, const MenuItemInfoA& info) override;
   BOOL TrackPopupMenu(Hmenu menu, UINT flags, int x, int y, Hwnd owner) override;
   BOOL DestroyMenu(Hmenu menu) override;
 
   BOOL Shell_NotifyIconA(DWORD message, NotifyIconDataA* data) override;
 
-  std::intptr_t DialogBoxParamA(UINT templateId, Hwnd parent, DlgProc proc,
-                                Lparam param) override;
+  std::intptr_t DialogBoxParamA(UINT templateId, Hwnd parent, DlgProc proc, Lparam param) override;
   BOOL EndDialog(Hwnd dialog, std::intptr_t result) override;
   Hwnd GetDlgItem(Hwnd dialog, int id) override;
   BOOL EnableWindow(Hwnd hwnd, BOOL enable) override;

@@ -12,8 +12,12 @@ constexpr int kUnreadable = 1;
 constexpr int kReadOnly = 2;
 constexpr int kUncreatable = 4;
 
-bool WantsWrite(DWORD access) { return (access & (KEY_WRITE & ~0x20000)) != 0; }
-bool WantsRead(DWORD access) { return (access & (KEY_READ & ~0x20000)) != 0; }
+bool WantsWrite(DWORD access) {
+  return (access & (KEY_WRITE & ~0x20000)) != 0;
+}
+bool WantsRead(DWORD access) {
+  return (access & (KEY_READ & ~0x20000)) != 0;
+}
 bool EqualNoCase(std::string_view a, std::string_view b) {
   return !CaseLess{}(a, b) && !CaseLess{}(b, a);
 }
@@ -21,7 +25,8 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 
 bool CaseLess::operator()(std::string_view a, std::string_view b) const {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+    return std::tolower(static_cast<unsigned char>(x)) <
+           std::tolower(static_cast<unsigned char>(y));
   });
 }
 
@@ -95,8 +100,8 @@ LONG SimPlatform::RegQueryValueExA(Hkey key, const char* name, DWORD* type, std:
     }
   }
   if (m_recording)
-    Record(RegAccess{RegOp::Query, open == m_openKeys.end() ? "" : open->second.path, name, {}, 0,
-                     status});
+    Record(RegAccess{
+        RegOp::Query, open == m_openKeys.end() ? "" : open->second.path, name, {}, 0, status});
   return status;
 }
 
@@ -133,8 +138,8 @@ LONG SimPlatform::RegDeleteValueA(Hkey key, const char* name) {
     if (node != m_keys.end() && node->second.values.erase(std::string(name)) > 0)
       status = ERROR_SUCCESS;
   }
-  Record(RegAccess{RegOp::DeleteValue, open == m_openKeys.end() ? "" : open->second.path, name,
-                   {}, 0, status});
+  Record(RegAccess{
+      RegOp::DeleteValue, open == m_openKeys.end() ? "" : open->second.path, name, {}, 0, status});
   return status;
 }
 
@@ -146,7 +151,8 @@ LONG SimPlatform::RegDeleteKeyA(Hkey root, const char* subKey) {
   if (root == kHkeyLocalMachine && node != m_keys.end()) {
     std::string prefix = std::string(subKey) + "\\";
     bool hasSubkeys = std::any_of(m_keys.begin(), m_keys.end(), [&](const auto& k) {
-      return k.first.size() > prefix.size() && EqualNoCase(k.first.substr(0, prefix.size()), prefix);
+      return k.first.size() > prefix.size() &&
+             EqualNoCase(k.first.substr(0, prefix.size()), prefix);
     });
     if (f & kReadOnly)
       status = ERROR_ACCESS_DENIED;
@@ -178,8 +184,7 @@ void SimPlatform::SetRegRaw(const std::string& key, const std::string& name, DWO
   m_keys[key].values[name] = RegValue{type, bytes};
 }
 
-std::optional<RegValue> SimPlatform::RegRaw(const std::string& key,
-                                            const std::string& name) const {
+std::optional<RegValue> SimPlatform::RegRaw(const std::string& key, const std::string& name) const {
   auto node = m_keys.find(key);
   if (node == m_keys.end())
     return std::nullopt;

@@ -9,12 +9,18 @@
 
 namespace hg::sim {
 
-SimPlatform::SimPlatform() { SetTime(1704412800); } // 2024-01-05 00:00 UTC
+SimPlatform::SimPlatform() {
+  SetTime(1704412800);
+} // 2024-01-05 00:00 UTC
 SimPlatform::~SimPlatform() = default;
 
-void SimPlatform::SetTime(std::int64_t t) { m_nowMs = t * 1000; }
+void SimPlatform::SetTime(std::int64_t t) {
+  m_nowMs = t * 1000;
+}
 
-void SimPlatform::SetTimeZone(const std::string& zone) { m_zone = zone; }
+void SimPlatform::SetTimeZone(const std::string& zone) {
+  m_zone = zone;
+}
 
 void SimPlatform::ApplyTimeZone() const {
   // The C library keeps one zone per process; set it only when it changes.
@@ -76,7 +82,7 @@ std::string SimPlatform::EncodeEventRecord(const EventRecord& record, std::uint3
   put(12, static_cast<std::uint32_t>(record.timeGenerated));
   put(16, static_cast<std::uint32_t>(record.timeGenerated));
   put(20, record.eventId);
-  put(24, 4); // EventType: information
+  put(24, 4);  // EventType: information
   put(36, 56); // StringOffset
   put(48, 56); // DataOffset
   std::memcpy(&bytes[56], source, sizeof source);
@@ -93,7 +99,9 @@ void SimPlatform::SetEventLog(const std::vector<EventRecord>& newestFirst) {
     m_eventLog.push_back(EncodeEventRecord(r, number--));
 }
 
-void SimPlatform::AddRawEventRecord(const std::string& bytes) { m_eventLog.push_back(bytes); }
+void SimPlatform::AddRawEventRecord(const std::string& bytes) {
+  m_eventLog.push_back(bytes);
+}
 
 Handle SimPlatform::OpenEventLogA(const char* server, const char* source) {
   if (m_logUnopenable || server != nullptr || source == nullptr ||
@@ -184,8 +192,8 @@ BOOL SimPlatform::LookupPrivilegeValueA(const char* system, const char* name, Lu
 BOOL SimPlatform::AdjustTokenPrivileges(Handle token, BOOL disableAll, const Luid& luid,
                                         DWORD attributes) {
   if (m_recording)
-    m_privileges.push_back(PrivilegeAdjustment{
-        token, luid.LowPart == 19 ? SE_SHUTDOWN_NAME : "?", attributes, disableAll});
+    m_privileges.push_back(PrivilegeAdjustment{token, luid.LowPart == 19 ? SE_SHUTDOWN_NAME : "?",
+                                               attributes, disableAll});
   if (token == 0) {
     m_lastError = 6;
     return FALSE;

@@ -39,8 +39,12 @@ Hicon SimPlatform::LoadImageA(UINT resourceId, UINT type, int cx, int cy, UINT) 
 Hicon SimPlatform::LoadIconA(UINT resourceId) {
   return LoadRcResources().icons.count(resourceId) ? 0x60000 + resourceId : 0;
 }
-Handle SimPlatform::LoadCursorA(UINT systemCursorId) { return 0x50000 + systemCursorId; }
-Handle SimPlatform::GetStockObject(int object) { return 0x40000 + static_cast<Handle>(object); }
+Handle SimPlatform::LoadCursorA(UINT systemCursorId) {
+  return 0x50000 + systemCursorId;
+}
+Handle SimPlatform::GetStockObject(int object) {
+  return 0x40000 + static_cast<Handle>(object);
+}
 
 int SimPlatform::LoadStringA(UINT id, char* buffer, int size) {
   if (size <= 0)
@@ -78,8 +82,7 @@ BOOL SimPlatform::IsClassRegistered(const char* className) {
 }
 
 Hwnd SimPlatform::CreateWindowExA(DWORD, const char* className, const char* title, DWORD style,
-                                  int x, int y, int width, int height, Hwnd parent, Hmenu,
-                                  void*) {
+                                  int x, int y, int width, int height, Hwnd parent, Hmenu, void*) {
   auto cls = m_classes.find(className);
   if (m_failCreateWindow || cls == m_classes.end())
     return 0;
@@ -186,7 +189,9 @@ Handle SimPlatform::BeginPaint(Hwnd hwnd, PaintStruct* paint) {
   return paint->hdc;
 }
 
-BOOL SimPlatform::EndPaint(Hwnd, const PaintStruct*) { return TRUE; }
+BOOL SimPlatform::EndPaint(Hwnd, const PaintStruct*) {
+  return TRUE;
+}
 
 // ---- Timers and the message queue -------------------------------------------
 
@@ -200,7 +205,8 @@ std::uintptr_t SimPlatform::SetTimer(Hwnd hwnd, std::uintptr_t id, UINT elapse) 
 }
 
 BOOL SimPlatform::KillTimer(Hwnd hwnd, std::uintptr_t id) {
-  auto removed = std::erase_if(m_timers, [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
+  auto removed =
+      std::erase_if(m_timers, [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
   std::erase_if(m_queue, [&](const Msg& m) {
     return m.hwnd == hwnd && m.message == WM_TIMER && m.wParam == id;
   });
@@ -301,7 +307,9 @@ Lresult SimPlatform::DispatchMessageA(const Msg& msg) {
   return Deliver(*w, msg.message, msg.wParam, msg.lParam);
 }
 
-void SimPlatform::PostQuitMessage(int) { m_quitPosted = true; }
+void SimPlatform::PostQuitMessage(int) {
+  m_quitPosted = true;
+}
 
 void SimPlatform::Pump() {
   while (!m_queue.empty()) {

@@ -119,9 +119,9 @@ TEST_F(CommandsTest, ChangeDialogReportsOnlyTheFirstFailingCheck) {
   ui.Type(IDC_PASSWORD, "abc").Click(IDOK);
   ui.Type(IDC_CONFIRM_PASSWORD, "one").Click(IDOK);
   Command(ID_CHANGE_PASSWORD);
-  EXPECT_EQ(Texts(), (std::vector<std::string>{
-                         "Old Password is not correct. Please input again...  ",
-                         "New Password does not match. Please input again...  "}));
+  EXPECT_EQ(Texts(),
+            (std::vector<std::string>{"Old Password is not correct. Please input again...  ",
+                                      "New Password does not match. Please input again...  "}));
   EXPECT_EQ(ui.MessageBoxes()[0].caption, "Warning");
   EXPECT_EQ(ui.MessageBoxes()[0].type, static_cast<UINT>(MB_ICONEXCLAMATION | MB_OK));
   EXPECT_EQ(p.Get("PASSWORD"), ScramblePassword("one"));
@@ -336,7 +336,8 @@ TEST_F(CommandsTest, UninstallRemovesEverythingAndWritesNothingBack) {
   EXPECT_FALSE(ui.FileMoves()[0].replacement);
   EXPECT_EQ(ui.FileMoves()[0].flags, static_cast<DWORD>(MOVEFILE_DELAY_UNTIL_REBOOT));
   ASSERT_EQ(ui.MessageBoxes().size(), 1u);
-  EXPECT_EQ(ui.MessageBoxes()[0].text, "HourgaugeLiteを削除するために、Windowsを再起動してください。  ");
+  EXPECT_EQ(ui.MessageBoxes()[0].text,
+            "HourgaugeLiteを削除するために、Windowsを再起動してください。  ");
   EXPECT_EQ(ui.MessageBoxes()[0].caption, "HourgaugeLite");
   EXPECT_EQ(ui.MessageBoxes()[0].type, static_cast<UINT>(MB_ICONEXCLAMATION | MB_OK));
   EXPECT_EQ(ui.MessageBoxes()[0].owner, p.hwnd);

@@ -160,7 +160,8 @@ TEST_F(TickTest, RefusedPowerOffIsRepeated) {
   EXPECT_TRUE(p.Alive());
   ASSERT_FALSE(p.platform.PrivilegeAdjustments().empty());
   EXPECT_EQ(p.platform.PrivilegeAdjustments()[0].privilege, "SeShutdownPrivilege");
-  EXPECT_EQ(p.platform.PrivilegeAdjustments()[0].attributes, static_cast<DWORD>(SE_PRIVILEGE_ENABLED));
+  EXPECT_EQ(p.platform.PrivilegeAdjustments()[0].attributes,
+            static_cast<DWORD>(SE_PRIVILEGE_ENABLED));
   EXPECT_EQ(p.platform.OpenTokens(), 0) << "every token closed";
 }
 

@@ -64,7 +64,7 @@ TEST_F(TrayAppTest, TooltipThroughAWholeMinute) {
     tips.push_back(p.Tip());
   }
   EXPECT_EQ(tips.front(), "LastTime( 61min )");
-  EXPECT_EQ(tips[0], "LastTime( 61min )"); // 3660 s
+  EXPECT_EQ(tips[0], "LastTime( 61min )");  // 3660 s
   EXPECT_EQ(tips[28], "LastTime( 60min )"); // 3632 s, no suffix before the first recount
   EXPECT_EQ(tips[29], "LastTime( 60min )\n 5日(0min) 4日(0min) 3日(0min)");
   // Tick 30 recounted from an empty log: a full hour from then on.
@@ -95,8 +95,8 @@ TEST_F(TrayAppTest, ButtonPressOnTheIconOpensTheMenuAboveTheCursor) {
 
 TEST_F(TrayAppTest, OtherIconsAndOtherMouseMessagesDoNothing) {
   p.Start();
-  for (Lparam mouse : {WM_MOUSEMOVE, WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDBLCLK,
-                       WM_RBUTTONDBLCLK, WM_MBUTTONDOWN})
+  for (Lparam mouse : {WM_MOUSEMOVE, WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK,
+                       WM_MBUTTONDOWN})
     Press(101, mouse);
   Press(102, WM_RBUTTONDOWN);
   Press(0, WM_LBUTTONDOWN);
@@ -140,8 +140,7 @@ TEST_F(TrayAppTest, AppExitFromAnotherProgramSavesAndClosesOneCompanion) {
   EXPECT_TRUE(p.platform.QuitPosted());
   EXPECT_FALSE(p.platform.TrayIconShown(p.hwnd, 101));
   EXPECT_EQ(p.platform.ClosePostsReceived(first) + p.platform.ClosePostsReceived(second), 1);
-  EXPECT_EQ(p.ProgramWrites(),
-            (std::vector<std::string>{"LastDate=752964", "LastTime=2995"}));
+  EXPECT_EQ(p.ProgramWrites(), (std::vector<std::string>{"LastDate=752964", "LastTime=2995"}));
 }
 
 TEST_F(TrayAppTest, SessionEndSavesAndAgrees) {

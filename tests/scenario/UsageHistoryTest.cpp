@@ -211,8 +211,8 @@ TEST_F(UsageHistoryTest, DayTotalDropsItsOldestLinesToStayReadable) {
   Today();
   std::string list;
   for (int i = 0; i < 6; ++i)
-    list += "\n01/05 0" + std::to_string(i) + ":00:00 - 01/05 0" + std::to_string(i) +
-            ":30:00 (30min)";
+    list +=
+        "\n01/05 0" + std::to_string(i) + ":00:00 - 01/05 0" + std::to_string(i) + ":30:00 (30min)";
   ASSERT_EQ(list.size(), 6u * 40);
   p.Set("DayTotal", list);
   p.Set("StartTime", "01/05 08:00:00");

@@ -42,7 +42,9 @@ TEST(ParseEventRecordTest, RefusesShortOrInconsistentBytes) {
 }
 
 // Days are plain numbers here: day key = t / 86400.
-std::int32_t DayOf(void*, std::int64_t t) { return static_cast<std::int32_t>(t / 86400); }
+std::int32_t DayOf(void*, std::int64_t t) {
+  return static_cast<std::int32_t>(t / 86400);
+}
 
 class UsageScanTest : public ::testing::Test {
 protected:

@@ -1,5 +1,5 @@
-#include "platform/sim/SimPlatform.h"
 #include "store/RegistryStore.h"
+#include "platform/sim/SimPlatform.h"
 #include "store/ValueNames.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,9 @@ constexpr const char* kKey = reg::kProgramKey;
 class RegistryStoreTest : public ::testing::Test {
 protected:
   sim::SimPlatform platform;
-  std::string Read(const char* name) { return ReadRegString(platform, kHkeyLocalMachine, kKey, name); }
+  std::string Read(const char* name) {
+    return ReadRegString(platform, kHkeyLocalMachine, kKey, name);
+  }
 };
 
 TEST_F(RegistryStoreTest, WriteCreatesTheKeyAndStoresSzWithoutTerminator) {
@@ -56,7 +58,10 @@ TEST_F(RegistryStoreTest, ReadLimitIs256BytesAndLongerReadsEmpty) {
 
 TEST_F(RegistryStoreTest, ReadCutsAtEmbeddedZeroAndIgnoresType) {
   platform.SetRegRaw(kKey, "Term", REG_SZ, std::string("45\0", 3));
-  platform.SetRegRaw(kKey, "Mid", REG_SZ, std::string("12\0" "99", 5));
+  platform.SetRegRaw(kKey, "Mid", REG_SZ,
+                     std::string("12\0"
+                                 "99",
+                                 5));
   platform.SetRegRaw(kKey, "Dword", REG_DWORD, std::string("\x2a\0\0\0", 4));
   platform.SetRegRaw(kKey, "Binary", REG_BINARY, std::string("77z", 3));
   EXPECT_EQ(Read("Term"), "45");
