@@ -316,6 +316,7 @@ private:
   struct OpenDialog;
 
   void Record(RegAccess access);
+  int KeyFlags(std::string_view key) const;
   SimWindow* Window(Hwnd hwnd);
   const SimWindow* Window(Hwnd hwnd) const;
   Lresult Deliver(SimWindow& window, UINT msg, Wparam wParam, Lparam lParam);

@@ -30,6 +30,11 @@ bool CaseLess::operator()(std::string_view a, std::string_view b) const {
   });
 }
 
+int SimPlatform::KeyFlags(std::string_view key) const {
+  auto flags = m_keyFlags.find(key);
+  return flags == m_keyFlags.end() ? 0 : flags->second;
+}
+
 void SimPlatform::Record(RegAccess access) {
   if (m_recording)
     m_regJournal.push_back(std::move(access));
@@ -37,8 +42,7 @@ void SimPlatform::Record(RegAccess access) {
 
 LONG SimPlatform::RegOpenKeyExA(Hkey root, const char* subKey, DWORD access, Hkey* result) {
   LONG status = ERROR_SUCCESS;
-  auto flags = m_keyFlags.find(std::string_view(subKey));
-  int f = flags == m_keyFlags.end() ? 0 : flags->second;
+  int f = KeyFlags(subKey);
   if (root != kHkeyLocalMachine || m_keys.find(std::string_view(subKey)) == m_keys.end())
     status = ERROR_FILE_NOT_FOUND;
   else if ((WantsRead(access) && (f & kUnreadable)) || (WantsWrite(access) && (f & kReadOnly)))
@@ -54,8 +58,7 @@ LONG SimPlatform::RegOpenKeyExA(Hkey root, const char* subKey, DWORD access, Hke
 
 LONG SimPlatform::RegCreateKeyExA(Hkey root, const char* subKey, DWORD access, Hkey* result) {
   LONG status = ERROR_SUCCESS;
-  auto flags = m_keyFlags.find(std::string_view(subKey));
-  int f = flags == m_keyFlags.end() ? 0 : flags->second;
+  int f = KeyFlags(subKey);
   if (root != kHkeyLocalMachine || (f & kUncreatable)) {
     status = ERROR_ACCESS_DENIED;
   } else {
@@ -145,8 +148,7 @@ LONG SimPlatform::RegDeleteValueA(Hkey key, const char* name) {
 
 LONG SimPlatform::RegDeleteKeyA(Hkey root, const char* subKey) {
   LONG status = ERROR_FILE_NOT_FOUND;
-  auto flags = m_keyFlags.find(std::string_view(subKey));
-  int f = flags == m_keyFlags.end() ? 0 : flags->second;
+  int f = KeyFlags(subKey);
   auto node = m_keys.find(std::string_view(subKey));
   if (root == kHkeyLocalMachine && node != m_keys.end()) {
     std::string prefix = std::string(subKey) + "\\";
