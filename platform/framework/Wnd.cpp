@@ -73,12 +73,13 @@ Lresult CWnd::StaticWndProc(Hwnd hwnd, UINT msg, Wparam wParam, Lparam lParam) {
   if (wnd == nullptr)
     return 0;
   Msg saved = std::exchange(wnd->m_currentMsg, Msg{hwnd, msg, wParam, lParam});
+  ++wnd->m_nMsgDepth;
   Lresult result = wnd->WindowProc(msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    wnd->OnNcDestroy(); // may delete the object: touch nothing after it
-    return result;
-  }
+  if (msg == WM_NCDESTROY)
+    wnd->OnNcDestroy();
   wnd->m_currentMsg = saved;
+  if (--wnd->m_nMsgDepth == 0 && wnd->m_bEndPending)
+    wnd->PostNcDestroy(); // may delete the object: touch nothing after it
   return result;
 }
 
@@ -118,7 +119,7 @@ void CWnd::OnNcDestroy() {
     m_platform.PostQuitMessage(0);
   }
   Detach();
-  PostNcDestroy();
+  m_bEndPending = true; // PostNcDestroy once the outermost message returns
 }
 
 } // namespace hg

@@ -65,6 +65,13 @@ public:
 
 private:
   void OnNcDestroy();
+
+  // Messages of this window being handled, nested ones included. A window
+  // destroyed inside one of them (WM_CLOSE, or a command whose dialog runs
+  // the message loop) ends its object only once the outermost has returned:
+  // the handlers below it on the stack still use the object.
+  int m_nMsgDepth = 0;
+  bool m_bEndPending = false;
 };
 
 } // namespace hg
