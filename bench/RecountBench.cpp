@@ -1,0 +1,75 @@
+// The recount reads the System log newest first only as far as the session
+// that started two days before: its cost follows the records of the last
+// two days, not the size of the log. BM_FullScan reads every record of the
+// same log through the same reader, for comparison.
+#include "accounting/EventLogReader.h"
+#include "bench/AllocCounter.h"
+#include "bench/BenchPrograms.h"
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+
+namespace hg::bench {
+namespace {
+
+// One started program per log size, shared by both benchmarks: a log of a
+// million records takes a while to build.
+test::Program& ProgramWithLog(std::size_t records) {
+  static std::map<std::size_t, std::unique_ptr<test::Program>> programs;
+  std::unique_ptr<test::Program>& slot = programs[records];
+  if (!slot) {
+    slot = std::make_unique<test::Program>();
+    test::Program& p = *slot;
+    p.platform.SetRecording(false);
+    // Late in the century, so that a million hourly records stay after 1970.
+    p.At(2099, 6, 15, 12, 0);
+    TypicalRegistry(p, "0");
+    p.platform.SetEventLog(SessionLog(p.platform.Now(), records));
+    p.Start();
+  }
+  return *slot;
+}
+
+void BM_Recount(benchmark::State& state) {
+  test::Program& p = ProgramWithLog(static_cast<std::size_t>(state.range(0)));
+  const std::size_t recordsBefore = p.platform.EventRecordsRead();
+  const std::uint64_t allocationsBefore = HeapAllocations();
+  for (auto _ : state)
+    p.wnd->RecountUsage();
+  state.counters["records_read"] =
+      benchmark::Counter(static_cast<double>(p.platform.EventRecordsRead() - recordsBefore),
+                         benchmark::Counter::kAvgIterations);
+  state.counters["allocs"] =
+      benchmark::Counter(static_cast<double>(HeapAllocations() - allocationsBefore),
+                         benchmark::Counter::kAvgIterations);
+  // Ten hours of use on each of the two days read, and the open hour now.
+  if (p.wnd->m_nDayUsage[0] <= 0 || p.wnd->m_nDayUsage[1] <= 0)
+    state.SkipWithError("the recount found no use: the log is not what it should be");
+}
+BENCHMARK(BM_Recount)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
+void BM_FullScan(benchmark::State& state) {
+  test::Program& p = ProgramWithLog(static_cast<std::size_t>(state.range(0)));
+  const std::size_t recordsBefore = p.platform.EventRecordsRead();
+  const std::uint64_t allocationsBefore = HeapAllocations();
+  std::size_t seen = 0;
+  for (auto _ : state)
+    ReadSystemLogBackwards(p.platform, [&seen](const EventRecord&) {
+      ++seen;
+      return true;
+    });
+  benchmark::DoNotOptimize(seen);
+  state.counters["records_read"] =
+      benchmark::Counter(static_cast<double>(p.platform.EventRecordsRead() - recordsBefore),
+                         benchmark::Counter::kAvgIterations);
+  state.counters["allocs"] =
+      benchmark::Counter(static_cast<double>(HeapAllocations() - allocationsBefore),
+                         benchmark::Counter::kAvgIterations);
+  if (seen != static_cast<std::size_t>(state.range(0)) * state.iterations())
+    state.SkipWithError("the scan did not see every record");
+}
+BENCHMARK(BM_FullScan)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace hg::bench
