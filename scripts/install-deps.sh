@@ -36,4 +36,24 @@ if [ "${1:-}" != "--native-only" ] && ! locale -a 2>/dev/null | grep -qi '^ja_JP
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | sudo_ tee -a /etc/locale.gen >/dev/null
   sudo_ locale-gen >/dev/null
 fi
+# Some machines cannot run 32-bit x86 code at all (the kernel refuses i386
+# programs, so wine32 cannot start). There the 32-bit Wine runs under qemu's
+# user-mode emulator, which must be 8.1 or later (bookworm-backports);
+# scripts/wine-env.sh registers it with binfmt_misc when the suite runs.
+i386_native() {
+  ! grep -qs '^interpreter .*qemu-i386' /proc/sys/fs/binfmt_misc/* &&
+    /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+if [ "${1:-}" != "--native-only" ] && ! i386_native &&
+   ! qemu-i386 --version 2>/dev/null | grep -qE 'version (8\.[1-9]|9\.|[1-9][0-9]\.)'; then
+  echo "install-deps: no 32-bit execution here: installing qemu-user from bookworm-backports"
+  if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm-backports' \
+      'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
+      sudo_ tee /etc/apt/sources.list.d/bookworm-backports.sources >/dev/null
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  sudo_ apt-get update -qq
+  sudo_ apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null
+fi
 echo "install-deps: all packages present"
