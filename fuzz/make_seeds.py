@@ -237,6 +237,9 @@ def program_seeds():
                                                                  ("click", 1), ("type", 3301, "x"),
                                                                  ("click", 1), ("type", 3301, "60"),
                                                                  ("click", 2)]).tick(3))
+    seeds["seed-settings-day-start-moved"] = (Program().setup(values=TODAY, log=SESSIONS)
+                                              .commands([32772], [("type", 3302, "600"),
+                                                                  ("click", 1)]).tick(3))
     seeds["seed-reset-today"] = (Program().setup(values=TODAY, log=SESSIONS)
                                  .commands([32772], [("click", 1000)]).tick(600))
     seeds["seed-password-then-quit"] = (Program().setup(values=TODAY)

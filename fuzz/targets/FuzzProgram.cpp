@@ -317,6 +317,7 @@ private:
     bool ticked = false;
     bool continuous = true; // no jump: every write happened between m_tBefore and now
     Trace("step at %lld: ", static_cast<long long>(m_tBefore));
+    MarkUnwritten();
 
     switch (m_in.Int(0, 11)) {
     case 0:
@@ -510,7 +511,38 @@ private:
 
   void TakeSnapshot() {
     for (int i = 0; i < kNumberValueCount; ++i)
-      m_before[i] = m_p.Get(kNumberValues[i]);
+      m_before[i] = m_p.platform.RegRaw(reg::kProgramKey, kNumberValues[i]);
+  }
+
+  // A write that stores the text already there shows no change. The values
+  // the program reads only when it starts get a mark before each step that
+  // the program never writes: a value without its mark afterwards was
+  // written. (LimitTime is read by every recount, so it keeps its value and
+  // counts as written when it changed.)
+  static constexpr char kUnwritten[] = "\x01not written in this step";
+  void MarkUnwritten() {
+    sim::SimPlatform& ui = m_p.platform;
+    for (int i = 0; i < kNumberValueCount; ++i) {
+      m_marked[i] = i != kLimit && m_before[i].has_value();
+      if (m_marked[i])
+        ui.SetRegRaw(reg::kProgramKey, kNumberValues[i], REG_SZ, kUnwritten);
+    }
+  }
+  // Which values were written since the snapshot; unwritten marks go back
+  // to the values they covered.
+  void FindWrites() {
+    sim::SimPlatform& ui = m_p.platform;
+    for (int i = 0; i < kNumberValueCount; ++i) {
+      std::optional<sim::RegValue> now = ui.RegRaw(reg::kProgramKey, kNumberValues[i]);
+      bool mark = now && now->type == REG_SZ && now->data == kUnwritten;
+      if (m_marked[i] && mark)
+        ui.SetRegRaw(reg::kProgramKey, kNumberValues[i], m_before[i]->type, m_before[i]->data);
+      if (m_marked[i])
+        m_written[i] = now && !mark;
+      else
+        m_written[i] = now && (!m_before[i] || now->type != m_before[i]->type ||
+                               now->data != m_before[i]->data);
+    }
   }
 
   std::int32_t Key(std::int64_t t, std::int32_t adjustMinutes) {
@@ -535,10 +567,9 @@ private:
   void CheckWrittenNumbers(bool ticked) {
     const CLimitWnd& w = *m_p.wnd;
     for (int i = 0; i < kNumberValueCount; ++i) {
-      std::optional<std::string> now = m_p.Get(kNumberValues[i]);
-      if (!now || now == m_before[i])
-        continue; // not written in this step (or written unchanged)
-      const std::string& text = *now;
+      if (!m_written[i])
+        continue;
+      const std::string text = m_p.Get(kNumberValues[i]).value_or("");
       std::int32_t value = ParseStoredNumber(text.c_str());
       std::string what = std::string(kNumberValues[i]) + "=\"" + text + "\"";
       bool cleared = i == kTimeAdjust && text.empty();
@@ -586,6 +617,7 @@ private:
   }
 
   void CheckStartUp() {
+    FindWrites();
     CheckResources();
     // With no window the object still holds what the start-up settled.
     if (m_p.wnd == nullptr || (!m_p.Alive() && m_p.hwnd != 0))
@@ -593,7 +625,8 @@ private:
     const CLimitWnd& w = *m_p.wnd;
     // The day is the stored one (a clock turned back) or today's.
     std::int32_t today = Key(m_p.platform.Now(), w.m_nAdjustTime);
-    std::int32_t stored = m_before[kDate] ? ParseStoredNumber(m_before[kDate]->c_str()) : 0;
+    std::int32_t stored =
+        m_before[kDate] ? ParseStoredNumber(m_before[kDate]->data.c_str()) : 0;
     HG_FUZZ_CHECK(w.m_nLastDate == today || w.m_nLastDate == stored,
                   "start-up day " + Number(w.m_nLastDate) + ", today " + Number(today) +
                       ", stored " + Number(stored));
@@ -603,6 +636,7 @@ private:
   }
 
   void CheckAfterStep(bool ticked, bool continuous) {
+    FindWrites();
     CheckResources();
     std::optional<std::string> date = m_p.Get(reg::kLastDate);
     bool alive = m_p.Alive();
@@ -614,7 +648,7 @@ private:
 
     // LastDate changes only to the accounting day of the moment it is
     // written, or to the day the program already held.
-    if (date && date != m_before[kDate]) {
+    if (m_written[kDate]) {
       std::int32_t value = ParseStoredNumber(date->c_str());
       HG_FUZZ_CHECK(value == m_dateBefore || keys.count(value) > 0,
                     "LastDate became " + *date + ", held " + Number(m_dateBefore));
@@ -633,7 +667,9 @@ private:
   Faults m_faults;
   std::size_t m_logSize = 0;
   int m_budget = kTickBudget;
-  std::optional<std::string> m_before[kNumberValueCount];
+  std::optional<sim::RegValue> m_before[kNumberValueCount];
+  bool m_marked[kNumberValueCount] = {};
+  bool m_written[kNumberValueCount] = {};
   std::int64_t m_tBefore = 0;
   std::int32_t m_adjustBefore = 0;
   std::int32_t m_dateBefore = 0;
