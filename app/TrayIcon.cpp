@@ -26,7 +26,17 @@ void CLimitWnd::BuildTrayRecord(Hwnd hwnd, UINT flags) {
 
 void CLimitWnd::FormatTooltip(char* tip, std::size_t size) const {
   // Whole minutes truncated toward zero: -1 s shows 00, -60 s shows -1.
+  // The text (at most about 80 bytes) always fits the tip. The suffix's
+  // buffer is larger, so an optimising GCC warns that it might not: were it
+  // ever longer it would be cut, as the shell cuts a long tip.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-truncation"
+#endif
   std::snprintf(tip, size, text::kTipFormat, m_nLastTime / 60, m_szTipSuffix);
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 }
 
 void CLimitWnd::RefreshTooltip() {

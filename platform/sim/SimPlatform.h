@@ -292,7 +292,10 @@ public:
   BOOL SetWindowTextA(Hwnd hwnd, const char* text) override;
 
 private:
+  // Open key handles are slots that are used again, their path buffers
+  // kept: opening a key costs no allocation once the slots exist.
   struct OpenKey {
+    bool open = false;
     std::string path;
     DWORD access = 0;
   };
@@ -317,6 +320,10 @@ private:
 
   void Record(RegAccess access);
   int KeyFlags(std::string_view key) const;
+  Hkey OpenSlot(const char* path, DWORD access);
+  OpenKey* FindOpenKey(Hkey key);
+  bool PopMessage(Msg* msg);
+  bool TimerMessagePending(Hwnd hwnd, std::uintptr_t id) const;
   SimWindow* Window(Hwnd hwnd);
   const SimWindow* Window(Hwnd hwnd) const;
   Lresult Deliver(SimWindow& window, UINT msg, Wparam wParam, Lparam lParam);
@@ -329,10 +336,9 @@ private:
 
   bool m_recording = true;
   std::map<std::string, RegKeyNode, CaseLess> m_keys;
-  std::map<Hkey, OpenKey> m_openKeys;
+  std::vector<OpenKey> m_openKeys;
   std::map<std::string, int, CaseLess> m_keyFlags; // 1 unreadable, 2 read-only, 4 uncreatable
   std::vector<RegAccess> m_regJournal;
-  Hkey m_nextKey = 0x1000;
 
   std::int64_t m_nowMs = 0;
   std::string m_zone = "Asia/Tokyo";
@@ -369,7 +375,9 @@ private:
   // Shared by every instance: the framework maps handles to objects globally.
   static inline Hwnd s_nextHwnd = 0x10000;
   std::vector<Timer> m_timers;
-  std::deque<Msg> m_queue;
+  // Posted messages from m_queueHead on; the buffer is kept between uses.
+  std::vector<Msg> m_queue;
+  std::size_t m_queueHead = 0;
   bool m_quitPosted = false;
   bool m_quitDelivered = false;
   std::int64_t m_runLimitMs = -1;

@@ -35,6 +35,30 @@ int SimPlatform::KeyFlags(std::string_view key) const {
   return flags == m_keyFlags.end() ? 0 : flags->second;
 }
 
+namespace {
+constexpr Hkey kFirstKeyHandle = 0x1000;
+}
+
+Hkey SimPlatform::OpenSlot(const char* path, DWORD access) {
+  std::size_t slot = 0;
+  while (slot < m_openKeys.size() && m_openKeys[slot].open)
+    ++slot;
+  if (slot == m_openKeys.size())
+    m_openKeys.emplace_back();
+  OpenKey& key = m_openKeys[slot];
+  key.open = true;
+  key.path.assign(path);
+  key.access = access;
+  return kFirstKeyHandle + slot;
+}
+
+SimPlatform::OpenKey* SimPlatform::FindOpenKey(Hkey key) {
+  if (key < kFirstKeyHandle || key - kFirstKeyHandle >= m_openKeys.size())
+    return nullptr;
+  OpenKey& open = m_openKeys[key - kFirstKeyHandle];
+  return open.open ? &open : nullptr;
+}
+
 void SimPlatform::Record(RegAccess access) {
   if (m_recording)
     m_regJournal.push_back(std::move(access));
@@ -48,8 +72,7 @@ LONG SimPlatform::RegOpenKeyExA(Hkey root, const char* subKey, DWORD access, Hke
   else if ((WantsRead(access) && (f & kUnreadable)) || (WantsWrite(access) && (f & kReadOnly)))
     status = ERROR_ACCESS_DENIED;
   if (status == ERROR_SUCCESS) {
-    *result = m_nextKey++;
-    m_openKeys[*result] = OpenKey{subKey, access};
+    *result = OpenSlot(subKey, access);
   }
   if (m_recording)
     Record(RegAccess{RegOp::Open, subKey, {}, {}, access, status});
@@ -67,8 +90,7 @@ LONG SimPlatform::RegCreateKeyExA(Hkey root, const char* subKey, DWORD access, H
     for (std::size_t i = 0; i <= path.size(); ++i)
       if (i == path.size() || path[i] == '\\')
         m_keys.try_emplace(path.substr(0, i));
-    *result = m_nextKey++;
-    m_openKeys[*result] = OpenKey{subKey, access};
+    *result = OpenSlot(subKey, access);
   }
   if (m_recording)
     Record(RegAccess{RegOp::Create, subKey, {}, {}, access, status});
@@ -77,12 +99,12 @@ LONG SimPlatform::RegCreateKeyExA(Hkey root, const char* subKey, DWORD access, H
 
 LONG SimPlatform::RegQueryValueExA(Hkey key, const char* name, DWORD* type, std::uint8_t* data,
                                    DWORD* cbData) {
-  auto open = m_openKeys.find(key);
+  OpenKey* open = FindOpenKey(key);
   LONG status = ERROR_SUCCESS;
-  if (open == m_openKeys.end() || !WantsRead(open->second.access)) {
+  if (open == nullptr || !WantsRead(open->access)) {
     status = ERROR_ACCESS_DENIED;
   } else {
-    auto node = m_keys.find(open->second.path);
+    auto node = m_keys.find(open->path);
     const RegValue* value = nullptr;
     if (node != m_keys.end()) {
       auto v = node->second.values.find(std::string_view(name));
@@ -104,18 +126,18 @@ LONG SimPlatform::RegQueryValueExA(Hkey key, const char* name, DWORD* type, std:
   }
   if (m_recording)
     Record(RegAccess{
-        RegOp::Query, open == m_openKeys.end() ? "" : open->second.path, name, {}, 0, status});
+        RegOp::Query, open == nullptr ? "" : open->path, name, {}, 0, status});
   return status;
 }
 
 LONG SimPlatform::RegSetValueExA(Hkey key, const char* name, DWORD type, const std::uint8_t* data,
                                  DWORD cbData) {
-  auto open = m_openKeys.find(key);
+  OpenKey* open = FindOpenKey(key);
   LONG status = ERROR_SUCCESS;
-  if (open == m_openKeys.end() || !WantsWrite(open->second.access)) {
+  if (open == nullptr || !WantsWrite(open->access)) {
     status = ERROR_ACCESS_DENIED;
   } else {
-    auto node = m_keys.find(open->second.path);
+    auto node = m_keys.find(open->path);
     if (node == m_keys.end()) {
       status = ERROR_FILE_NOT_FOUND; // the key was deleted while open
     } else {
@@ -126,23 +148,23 @@ LONG SimPlatform::RegSetValueExA(Hkey key, const char* name, DWORD type, const s
     }
   }
   if (m_recording)
-    Record(RegAccess{RegOp::Set, open == m_openKeys.end() ? "" : open->second.path, name,
+    Record(RegAccess{RegOp::Set, open == nullptr ? "" : open->path, name,
                      std::string(reinterpret_cast<const char*>(data), cbData), type, status});
   return status;
 }
 
 LONG SimPlatform::RegDeleteValueA(Hkey key, const char* name) {
-  auto open = m_openKeys.find(key);
+  OpenKey* open = FindOpenKey(key);
   LONG status = ERROR_FILE_NOT_FOUND;
-  if (open == m_openKeys.end() || !WantsWrite(open->second.access)) {
+  if (open == nullptr || !WantsWrite(open->access)) {
     status = ERROR_ACCESS_DENIED;
   } else {
-    auto node = m_keys.find(open->second.path);
+    auto node = m_keys.find(open->path);
     if (node != m_keys.end() && node->second.values.erase(std::string(name)) > 0)
       status = ERROR_SUCCESS;
   }
   Record(RegAccess{
-      RegOp::DeleteValue, open == m_openKeys.end() ? "" : open->second.path, name, {}, 0, status});
+      RegOp::DeleteValue, open == nullptr ? "" : open->path, name, {}, 0, status});
   return status;
 }
 
@@ -170,7 +192,11 @@ LONG SimPlatform::RegDeleteKeyA(Hkey root, const char* subKey) {
 }
 
 LONG SimPlatform::RegCloseKey(Hkey key) {
-  return m_openKeys.erase(key) > 0 ? ERROR_SUCCESS : 6 /* ERROR_INVALID_HANDLE */;
+  OpenKey* open = FindOpenKey(key);
+  if (open == nullptr)
+    return 6; // ERROR_INVALID_HANDLE
+  open->open = false;
+  return ERROR_SUCCESS;
 }
 
 void SimPlatform::SetRegText(const std::string& key, const std::string& name,

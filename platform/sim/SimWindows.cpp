@@ -207,15 +207,35 @@ std::uintptr_t SimPlatform::SetTimer(Hwnd hwnd, std::uintptr_t id, UINT elapse) 
 BOOL SimPlatform::KillTimer(Hwnd hwnd, std::uintptr_t id) {
   auto removed =
       std::erase_if(m_timers, [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
-  std::erase_if(m_queue, [&](const Msg& m) {
-    return m.hwnd == hwnd && m.message == WM_TIMER && m.wParam == id;
-  });
+  auto pending = std::remove_if(m_queue.begin() + static_cast<std::ptrdiff_t>(m_queueHead),
+                                m_queue.end(), [&](const Msg& m) {
+                                  return m.hwnd == hwnd && m.message == WM_TIMER && m.wParam == id;
+                                });
+  m_queue.erase(pending, m_queue.end());
   return removed > 0 ? TRUE : FALSE;
 }
 
 bool SimPlatform::HasTimer(Hwnd hwnd, std::uintptr_t id) const {
   return std::any_of(m_timers.begin(), m_timers.end(),
                      [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
+}
+
+bool SimPlatform::PopMessage(Msg* msg) {
+  if (m_queueHead == m_queue.size())
+    return false;
+  *msg = m_queue[m_queueHead++];
+  if (m_queueHead == m_queue.size()) {
+    m_queue.clear();
+    m_queueHead = 0;
+  }
+  return true;
+}
+
+bool SimPlatform::TimerMessagePending(Hwnd hwnd, std::uintptr_t id) const {
+  return std::any_of(m_queue.begin() + static_cast<std::ptrdiff_t>(m_queueHead), m_queue.end(),
+                     [&](const Msg& m) {
+                       return m.hwnd == hwnd && m.message == WM_TIMER && m.wParam == id;
+                     });
 }
 
 void SimPlatform::FireDueTimers() {
@@ -226,10 +246,7 @@ void SimPlatform::FireDueTimers() {
     if (t.dueMs <= m_nowMs)
       t.dueMs = m_nowMs + t.periodMs;
     // Like WM_TIMER in Windows: at most one waits in the queue per timer.
-    bool pending = std::any_of(m_queue.begin(), m_queue.end(), [&](const Msg& m) {
-      return m.hwnd == t.hwnd && m.message == WM_TIMER && m.wParam == t.id;
-    });
-    if (!pending)
+    if (!TimerMessagePending(t.hwnd, t.id))
       m_queue.push_back(Msg{t.hwnd, WM_TIMER, t.id, 0});
   }
 }
@@ -270,11 +287,8 @@ Lresult SimPlatform::SendMessageA(Hwnd hwnd, UINT msg, Wparam wParam, Lparam lPa
 
 BOOL SimPlatform::GetMessageA(Msg* msg) {
   for (;;) {
-    if (!m_queue.empty()) {
-      *msg = m_queue.front();
-      m_queue.pop_front();
+    if (PopMessage(msg))
       return TRUE;
-    }
     if (m_quitPosted && !m_quitDelivered) {
       m_quitDelivered = true;
       *msg = Msg{0, WM_QUIT, 0, 0};
@@ -312,11 +326,9 @@ void SimPlatform::PostQuitMessage(int) {
 }
 
 void SimPlatform::Pump() {
-  while (!m_queue.empty()) {
-    Msg msg = m_queue.front();
-    m_queue.pop_front();
+  Msg msg;
+  while (PopMessage(&msg))
     DispatchMessageA(msg);
-  }
 }
 
 void SimPlatform::AdvanceSeconds(int seconds) {
