@@ -6,7 +6,11 @@
 // the wide ones, so Japanese captions match whatever the code page.
 //
 // Exit codes: 0 done, 1 not found / timed out, 2 usage, 3 the call failed.
+// The questions (window-exists, window-visible, dialog-enabled, menu-open,
+// tray-icons) answer 0 for yes and 1 for no.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -170,6 +174,7 @@ int Usage() {
       "  wait-no-window TITLE SECONDS       no top-level window with that title is left\n"
       "  window-exists TITLE                exit 0 when it exists, 1 otherwise\n"
       "  list-windows                       hwnd, pid, visible, class, title of each\n"
+      "  foreground                         the same for the foreground window\n"
       "  post TITLE MESSAGE WPARAM LPARAM   PostMessage to the window (decimal or 0x hex)\n"
       "  send-command TITLE ID              post WM_COMMAND ID\n"
       "  tray-click TITLE [LPARAM]          post the tray callback (default WM_RBUTTONDOWN)\n"
@@ -180,8 +185,20 @@ int Usage() {
       "  dialog-set-text CAPTION ID TEXT    set a control's text\n"
       "  dialog-get-text CAPTION ID         print a control's text\n"
       "  dialog-click CAPTION ID            click a button\n"
+      "  dialog-enabled CAPTION ID          exit 0 when the control takes input, 1 when disabled\n"
       "  msgbox-text CAPTION                print a message box's text\n"
-      "  msgbox-ok CAPTION                  press the message box's OK");
+      "  msgbox-ok CAPTION                  press the message box's OK\n"
+      "  window-visible TITLE               exit 0 when shown, 1 when hidden (or missing)\n"
+      "  window-rect TITLE                  print X Y WIDTH HEIGHT of the window on screen\n"
+      "  dialog-rect CAPTION                the same for a dialog or message box\n"
+      "  menu-rect                          print X Y WIDTH HEIGHT of the shown popup menu\n"
+      "  tray-icons                         the tray's X Y WIDTH HEIGHT, its number of icons;\n"
+      "                                     exit 0 when there is one or more\n"
+      "  tooltip-text                       print the text of each shown tooltip\n"
+      "  tooltip-rect                       print X Y WIDTH HEIGHT of the shown tooltip\n"
+      "  file-version PATH                  print the exe's FileVersion text and fixed version\n"
+      "  reg-bytes KEY VALUE                TYPE SIZE HEX of a value as the ANSI call reads it;\n"
+      "                                     KEY starts with HKLM\\ or HKCU\\");
   return 2;
 }
 
@@ -319,6 +336,164 @@ BOOL CALLBACK FirstStaticWithText(HWND hwnd, LPARAM lParam) {
   return TRUE;
 }
 
+// A window's rectangle on the screen as "X Y WIDTH HEIGHT", the order an
+// image cropper wants it in.
+int PrintRect(HWND hwnd) {
+  RECT r{};
+  if (!GetWindowRect(hwnd, &r))
+    return 3;
+  char line[96];
+  std::snprintf(line, sizeof line, "%ld %ld %ld %ld", static_cast<long>(r.left),
+                static_cast<long>(r.top), static_cast<long>(r.right - r.left),
+                static_cast<long>(r.bottom - r.top));
+  Out(line);
+  return 0;
+}
+
+// The popup menu on the screen, if one is shown.
+HWND ShownMenu() {
+  HWND menu = FindWindowW(kMenuClass, nullptr);
+  return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+struct WindowList {
+  std::vector<HWND> found;
+};
+
+// Shown tooltip windows anywhere on the desktop.
+BOOL CALLBACK CollectTooltip(HWND hwnd, LPARAM lParam) {
+  if (_wcsicmp(ClassOf(hwnd).c_str(), L"tooltips_class32") == 0 && IsWindowVisible(hwnd))
+    reinterpret_cast<WindowList*>(lParam)->found.push_back(hwnd);
+  return TRUE;
+}
+
+// The notification area of Wine's desktop draws its icons itself and gives
+// each one a tool in a tooltip control it owns (in later Wine versions, in
+// one owned by the icon's own child window). The tools, counted through
+// messages that carry no pointers, are the icons that have a tooltip.
+struct TrayTools {
+  HWND tray = nullptr;
+  int count = 0;
+  bool failed = false;
+};
+
+BOOL CALLBACK CountToolsOf(HWND hwnd, LPARAM lParam) {
+  auto* tools = reinterpret_cast<TrayTools*>(lParam);
+  if (_wcsicmp(ClassOf(hwnd).c_str(), L"tooltips_class32") != 0)
+    return TRUE;
+  HWND owner = GetWindow(hwnd, GW_OWNER);
+  if (owner != tools->tray && GetParent(owner) != tools->tray)
+    return TRUE;
+  DWORD_PTR count = 0;
+  if (!SendMessageTimeoutW(hwnd, TTM_GETTOOLCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &count))
+    tools->failed = true;
+  else
+    tools->count += static_cast<int>(count);
+  return TRUE;
+}
+
+int CountTrayTools(HWND tray) {
+  TrayTools tools;
+  tools.tray = tray;
+  EnumWindows(&CountToolsOf, reinterpret_cast<LPARAM>(&tools));
+  return tools.failed ? -1 : tools.count;
+}
+
+int FileVersion(const wchar_t* path) {
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+  if (size == 0) {
+    Err("hgdriver: no version information in " + Utf8(path));
+    return 1;
+  }
+  std::vector<unsigned char> block(size);
+  if (!GetFileVersionInfoW(path, 0, size, block.data()))
+    return 3;
+  // The first language and code page the block names.
+  struct Translation {
+    WORD language;
+    WORD codePage;
+  }* translation = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
+                      reinterpret_cast<void**>(&translation), &length) ||
+      length < sizeof *translation)
+    return 3;
+  wchar_t query[64];
+  std::swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", translation->language,
+                translation->codePage);
+  wchar_t* text = nullptr;
+  if (!VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&text), &length) ||
+      text == nullptr)
+    return 3;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+      fixed == nullptr)
+    return 3;
+  char numbers[64];
+  std::snprintf(numbers, sizeof numbers, "%u.%u.%u.%u",
+                static_cast<unsigned>(HIWORD(fixed->dwFileVersionMS)),
+                static_cast<unsigned>(LOWORD(fixed->dwFileVersionMS)),
+                static_cast<unsigned>(HIWORD(fixed->dwFileVersionLS)),
+                static_cast<unsigned>(LOWORD(fixed->dwFileVersionLS)));
+  Out("FileVersion " + Utf8(text));
+  Out(std::string("fixed ") + numbers);
+  return 0;
+}
+
+// A registry value exactly as the program sees it through RegQueryValueExA:
+// the command-line reg tool shows a value of no bytes with leftovers of the
+// value before it, and cannot tell how many bytes a value has.
+int RegBytes(const std::wstring& keyPath, const wchar_t* valueName) {
+  HKEY root = nullptr;
+  std::wstring rest;
+  if (keyPath.rfind(L"HKLM\\", 0) == 0) {
+    root = HKEY_LOCAL_MACHINE;
+    rest = keyPath.substr(5);
+  } else if (keyPath.rfind(L"HKCU\\", 0) == 0) {
+    root = HKEY_CURRENT_USER;
+    rest = keyPath.substr(5);
+  } else {
+    return Usage();
+  }
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, rest.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    Err("hgdriver: no key " + Utf8(keyPath));
+    return 1;
+  }
+  // The value name goes through the ANSI call too, as the program's does.
+  const std::string name = [&] {
+    int n = WideCharToMultiByte(CP_ACP, 0, valueName, -1, nullptr, 0, nullptr, nullptr);
+    std::string a(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, valueName, -1, a.data(), n, nullptr, nullptr);
+    return std::string(a.c_str());
+  }();
+  DWORD type = 0, size = 0;
+  LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size);
+  std::vector<unsigned char> data(size + 1, 0);
+  if (status == ERROR_SUCCESS)
+    status = RegQueryValueExA(key, name.c_str(), nullptr, &type, data.data(), &size);
+  RegCloseKey(key);
+  if (status != ERROR_SUCCESS) {
+    Err("hgdriver: no value " + Utf8(valueName));
+    return 1;
+  }
+  const char* typeName = type == REG_SZ          ? "REG_SZ"
+                         : type == REG_EXPAND_SZ ? "REG_EXPAND_SZ"
+                         : type == REG_MULTI_SZ  ? "REG_MULTI_SZ"
+                         : type == REG_DWORD     ? "REG_DWORD"
+                         : type == REG_BINARY    ? "REG_BINARY"
+                                                 : "REG_OTHER";
+  std::string line = std::string(typeName) + " " + std::to_string(size) + " ";
+  for (DWORD i = 0; i < size; ++i) {
+    char hex[3];
+    std::snprintf(hex, sizeof hex, "%02x", data[i]);
+    line += hex;
+  }
+  Out(line);
+  return 0;
+}
+
 int Run(int argc, wchar_t** argv) {
   if (argc < 2)
     return Usage();
@@ -345,6 +520,15 @@ int Run(int argc, wchar_t** argv) {
     if (argc != 3)
       return Usage();
     return FindTopLevel(argv[2], Kind::Any) != nullptr ? 0 : 1;
+  }
+  if (cmd == L"foreground") {
+    if (argc != 2)
+      return Usage();
+    HWND hwnd = GetForegroundWindow();
+    if (hwnd == nullptr)
+      return NotFound(L"in the foreground");
+    ListOne(hwnd, 0);
+    return 0;
   }
   if (cmd == L"list-windows") {
     EnumWindows(&ListOne, 0);
@@ -426,6 +610,14 @@ int Run(int argc, wchar_t** argv) {
       return NotFound(std::wstring(argv[2]) + L" / " + argv[3]);
     return ClickButton(control);
   }
+  if (cmd == L"dialog-enabled") {
+    if (argc != 4)
+      return Usage();
+    HWND control = DialogControl(argv[2], argv[3], nullptr);
+    if (control == nullptr)
+      return NotFound(std::wstring(argv[2]) + L" / " + argv[3]);
+    return IsWindowEnabled(control) ? 0 : 1;
+  }
   if (cmd == L"msgbox-text") {
     if (argc != 3)
       return Usage();
@@ -454,6 +646,92 @@ int Run(int argc, wchar_t** argv) {
     if (ok == nullptr)
       return NotFound(std::wstring(argv[2]) + L" / OK");
     return ClickButton(ok);
+  }
+  if (cmd == L"window-visible") {
+    if (argc != 3)
+      return Usage();
+    HWND hwnd = FindTopLevel(argv[2], Kind::NotDialog);
+    if (hwnd == nullptr)
+      return NotFound(argv[2]);
+    const bool visible = IsWindowVisible(hwnd) != FALSE;
+    Out(visible ? (IsIconic(hwnd) ? "visible minimized" : "visible") : "hidden");
+    return visible ? 0 : 1;
+  }
+  if (cmd == L"window-rect") {
+    if (argc != 3)
+      return Usage();
+    HWND hwnd = FindTopLevel(argv[2], Kind::NotDialog);
+    if (hwnd == nullptr)
+      return NotFound(argv[2]);
+    return PrintRect(hwnd);
+  }
+  if (cmd == L"dialog-rect") {
+    if (argc != 3)
+      return Usage();
+    HWND hwnd = FindTopLevel(argv[2], Kind::Dialog);
+    if (hwnd == nullptr)
+      return NotFound(argv[2]);
+    return PrintRect(hwnd);
+  }
+  if (cmd == L"menu-rect") {
+    if (argc != 2)
+      return Usage();
+    HWND menu = ShownMenu();
+    if (menu == nullptr)
+      return NotFound(L"popup menu");
+    return PrintRect(menu);
+  }
+  if (cmd == L"tray-icons") {
+    if (argc != 2)
+      return Usage();
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (tray == nullptr)
+      return NotFound(L"Shell_TrayWnd");
+    const int icons = CountTrayTools(tray);
+    if (icons < 0)
+      return 3;
+    RECT r{};
+    GetWindowRect(tray, &r);
+    char line[128];
+    std::snprintf(line, sizeof line, "tray %ld %ld %ld %ld\nicons %d", static_cast<long>(r.left),
+                  static_cast<long>(r.top), static_cast<long>(r.right - r.left),
+                  static_cast<long>(r.bottom - r.top), icons);
+    Out(line);
+    return icons > 0 ? 0 : 1;
+  }
+  if (cmd == L"tooltip-text") {
+    if (argc != 2)
+      return Usage();
+    WindowList tips;
+    EnumWindows(&CollectTooltip, reinterpret_cast<LPARAM>(&tips));
+    int printed = 0;
+    for (HWND tip : tips.found) {
+      std::wstring text;
+      if (TextOf(tip, &text) && !text.empty()) {
+        Out(Utf8(text));
+        ++printed;
+      }
+    }
+    return printed > 0 ? 0 : 1;
+  }
+  if (cmd == L"tooltip-rect") {
+    if (argc != 2)
+      return Usage();
+    WindowList tips;
+    EnumWindows(&CollectTooltip, reinterpret_cast<LPARAM>(&tips));
+    if (tips.found.empty())
+      return NotFound(L"tooltip");
+    return PrintRect(tips.found.front());
+  }
+  if (cmd == L"reg-bytes") {
+    if (argc != 4)
+      return Usage();
+    return RegBytes(argv[2], argv[3]);
+  }
+  if (cmd == L"file-version") {
+    if (argc != 3)
+      return Usage();
+    return FileVersion(argv[2]);
   }
   return Usage();
 }

@@ -1,0 +1,236 @@
+#!/usr/bin/env bash
+# (Re)makes the pictures of the parent's guide, docs/img/*.png, from the real
+# hourgauge.exe under Wine: an own Xvfb, Wine desktop and fresh prefix (the
+# machinery of the end-to-end suite, scripts/wine-env.sh and
+# tests/e2e/lib.sh), the program started as on a first run and driven the
+# way a parent uses it, each picture cut to the tooltip, menu, dialog or
+# message box it shows.
+#
+#   bash scripts/screenshots.sh [--no-build] [--out DIR]
+#
+# tooltip.png         the tray tooltip, over the icon at the right end of the taskbar
+# menu.png            the tray menu, no password set yet ("パスワード設定")
+# settings.png        the settings dialog with the current limit and adjustment
+# password-change.png the password dialog, a new password typed twice
+# password-check.png  the password check the exit command asks for
+# password-error.png  the box for a wrong password
+# uninstall.png       the box the uninstall command ends with (password cleared first)
+#
+# Under Wine the System event log is empty, so the tooltip's three days show
+# 0 minutes of use each. The caption buttons need Wine's Marlett font (Debian
+# package fonts-wine): it is copied into the prefix's Fonts folder.
+set -uo pipefail
+
+HG_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=scripts/wine-env.sh
+source "$HG_ROOT/scripts/wine-env.sh"
+# shellcheck source=tests/e2e/lib.sh
+source "$HG_ROOT/tests/e2e/lib.sh"
+
+build=1
+out=$HG_ROOT/docs/img
+while [ $# -gt 0 ]; do
+  case $1 in
+  --no-build) build=0 ;;
+  --out)
+    out=${2:?--out needs a folder}
+    shift
+    ;;
+  -h | --help)
+    sed -n '2,/^set -uo/p' "$0" | sed '$d; s/^# \{0,1\}//'
+    exit 0
+    ;;
+  *)
+    echo "screenshots: unknown argument $1" >&2
+    exit 2
+    ;;
+  esac
+  shift
+done
+
+die() {
+  echo "screenshots: $*" >&2
+  exit 1
+}
+
+cd "$HG_ROOT" || die "no repository"
+if [ "$build" = 1 ]; then
+  mkdir -p build
+  { cmake --preset windows && cmake --build --preset windows; } >build/screenshots-build.log 2>&1 ||
+    die "the Windows build failed (build/screenshots-build.log)"
+fi
+export HG_EXE=$HG_ROOT/build/windows/hourgauge.exe
+export HG_DRIVER=$HG_ROOT/build/windows/tests/e2e/driver/hgdriver.exe
+[ -f "$HG_EXE" ] || die "$HG_EXE is missing"
+[ -f "$HG_DRIVER" ] || die "$HG_DRIVER is missing"
+
+marlett=/usr/share/wine/fonts/marlett.ttf
+if [ ! -f "$marlett" ]; then
+  echo "screenshots: installing fonts-wine (Marlett, for the caption buttons)"
+  sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+  DEBIAN_FRONTEND=noninteractive sudo_ apt-get install -y -qq --no-install-recommends fonts-wine >/dev/null
+  [ -f "$marlett" ] || die "no $marlett: install the package fonts-wine"
+fi
+
+work=
+cleanup() {
+  trap - EXIT INT TERM
+  if [ -n "$work" ]; then
+    WINEPREFIX=$work/prefix hg_wine_stop
+    rm -rf "$work"
+  fi
+  hg_xvfb_stop
+}
+trap cleanup EXIT
+trap 'echo "screenshots: interrupted"; exit 130' INT TERM
+
+hg_wine_ready || die "Wine cannot run 32-bit programs here"
+work=$(mktemp -d /tmp/hg-shots.XXXXXX) || die "no temporary folder"
+hg_xvfb_start || die "Xvfb did not start"
+export HG_TZ=${HG_TZ:-Asia/Tokyo}
+e2e_use_fixed_zone || die "HG_TZ=$HG_TZ has daylight saving; use a zone with a fixed offset"
+echo "screenshots: preparing a Wine prefix"
+hg_prefix_init "$work/prefix" || die "the Wine prefix could not be prepared"
+cp "$marlett" "$work/prefix/drive_c/windows/Fonts/" || die "could not add Marlett to the prefix"
+export WINEPREFIX=$work/prefix
+export HG_CASE_DIR=$work/shots
+export HG_E2E_REASON=$work/reason
+mkdir -p "$HG_CASE_DIR" "$out"
+
+# The lib's checks end the script through e2e_fail; the reason is told here.
+trap 'rc=$?; [ -s "$HG_E2E_REASON" ] && echo "screenshots: $(cat "$HG_E2E_REASON")" >&2; cleanup; exit $rc' EXIT
+
+shot_rect() {
+  local name=$1 rect=$2 margin=${3:-0} x y w h
+  read -r x y w h <<<"$rect"
+  [ -n "${h:-}" ] || e2e_fail "no place for $name.png"
+  e2e_crop_screen "$out/$name.png" "$x" "$y" "$w" "$h" "$margin" || e2e_fail "could not write $name.png"
+  echo "screenshots: $name.png ${w}x${h} at $x,$y"
+}
+
+dialog_shot() {
+  local name=$1 caption=$2 rect
+  e2e_driver wait-dialog "$caption" 30 || e2e_fail "no dialog '$caption'"
+  xdotool mousemove 900 120
+  sleep 0.7
+  rect=$(e2e_driver dialog-rect "$caption") || e2e_fail "no dialog '$caption'"
+  shot_rect "$name" "$rect"
+}
+
+# A command chosen as a parent does: a right click on the icon, a click on
+# the menu's item (1 password, 2 settings, 3 uninstall, 4 exit). That also
+# makes the program the foreground one, so its dialogs have active captions.
+choose() {
+  local item
+  e2e_click "$px" "$py" 3
+  e2e_wait 10 e2e_driver menu-open || e2e_fail "no menu after a right click on the icon"
+  item=$(e2e_menu_item_point "$1") || e2e_fail "the menu's items are not to be found"
+  e2e_click "${item% *}" "${item#* }" 1
+}
+
+tray_up() { [ "$(e2e_tray_icons)" = 1 ]; }
+tooltip_full() {
+  local tip
+  tip=$(e2e_driver tooltip-text 2>/dev/null) || return 1
+  [[ $tip == LastTime\(*$'\n'*日* ]]
+}
+tooltip_gone() { ! e2e_driver tooltip-text >/dev/null 2>&1; }
+
+settings=$(e2e_rc_caption IDD_SETTINGS)
+change=$(e2e_rc_caption IDD_PASSWORD_CHANGE)
+check=$(e2e_rc_caption IDD_PASSWORD_CHECK)
+error_caption=$(e2e_text kPasswordErrorCaption)
+uninstall_caption=$(e2e_text kUninstallCaption)
+
+echo "screenshots: starting hourgauge.exe"
+e2e_start_program
+started=$SECONDS
+e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "no window titled $HG_TITLE"
+e2e_wait 30 tray_up || e2e_fail "no tray icon"
+point=$(e2e_tray_icon_point) || e2e_fail "no icon to be seen in the tray"
+read -r px py <<<"$point"
+
+# The tooltip gets its second line (the last three days) with the first
+# recount, on the 30th tick.
+sleep $((started + 33 - SECONDS > 0 ? started + 33 - SECONDS : 0))
+for _ in 1 2 3; do
+  xdotool mousemove 900 120
+  sleep 0.5
+  xdotool mousemove "$px" "$py"
+  sleep 0.3
+  xdotool mousemove $((px + 1)) "$py"
+  e2e_wait 8 tooltip_full && break
+done
+tooltip_full || e2e_fail "no tooltip with two lines over the icon: '$(e2e_driver tooltip-text 2>/dev/null)'"
+sleep 0.5
+echo "screenshots: tooltip text: $(e2e_driver tooltip-text | tr '\n' '|')"
+read -r tx ty tw th <<<"$(e2e_driver tooltip-rect)"
+[ -n "${th:-}" ] || e2e_fail "the tooltip's place is unknown"
+# The tooltip and the icon under it, to the screen's edges.
+left=$((tx < px - 12 ? tx : px - 12))
+left=$((left - 8))
+bottom=$(e2e_driver tray-icons | sed -n 's/^tray //p' | awk '{ print $2 + $4 }')
+right=$((tx + tw + 8 > 1024 ? 1024 : tx + tw + 8))
+shot_rect tooltip "$left $((ty - 8)) $((right - left)) $((bottom - ty + 8))"
+xdotool mousemove 900 120
+e2e_wait 10 tooltip_gone || e2e_fail "the tooltip stayed"
+
+e2e_click "$px" "$py" 3
+e2e_wait 10 e2e_driver menu-open || e2e_fail "no menu after a right click on the icon"
+xdotool mousemove 900 120
+e2e_wait 10 tooltip_gone || e2e_fail "the tooltip stayed over the menu"
+sleep 0.5
+shot_rect menu "$(e2e_driver menu-rect)"
+e2e_dismiss_menu || e2e_fail "the menu did not close"
+
+choose 2
+dialog_shot settings "$settings"
+e2e_driver dialog-click "$settings" 2 || e2e_fail "could not press Cancel"
+e2e_driver wait-no-window "$settings" 30 || e2e_fail "the settings dialog stayed"
+
+choose 1
+e2e_driver wait-dialog "$change" 30 || e2e_fail "no dialog '$change'"
+e2e_driver dialog-set-text "$change" "$(e2e_id IDC_NEW_PASSWORD)" abc || e2e_fail "could not type"
+e2e_driver dialog-set-text "$change" "$(e2e_id IDC_CONFIRM_PASSWORD)" abc || e2e_fail "could not type"
+dialog_shot password-change "$change"
+e2e_driver dialog-click "$change" 1 || e2e_fail "could not press OK"
+e2e_driver wait-no-window "$change" 30 || e2e_fail "the password dialog stayed"
+e2e_wait 30 e2e_reg_exists PASSWORD || e2e_fail "no password stored"
+
+choose 4
+e2e_driver wait-dialog "$check" 30 || e2e_fail "no dialog '$check'"
+e2e_driver dialog-set-text "$check" "$(e2e_id IDC_PASSWORD)" abd || e2e_fail "could not type"
+dialog_shot password-check "$check"
+e2e_driver dialog-click "$check" 1 || e2e_fail "could not press OK"
+dialog_shot password-error "$error_caption"
+e2e_driver msgbox-ok "$error_caption" || e2e_fail "could not answer the box"
+e2e_driver wait-no-window "$error_caption" 30 || e2e_fail "the error box stayed"
+# Esc: the check dialog ends with IDCANCEL, and the program stays.
+e2e_driver post "$check" 0x111 2 0 || e2e_fail "could not cancel the check dialog"
+e2e_driver wait-no-window "$check" 30 || e2e_fail "the check dialog stayed"
+e2e_program_alive || e2e_fail "the program ended"
+
+# The password cleared again (old one typed, new ones left empty), so that
+# the uninstall box comes straight from the menu: after a password check the
+# box would open behind the closed dialog with an inactive caption.
+choose 1
+e2e_driver wait-dialog "$change" 30 || e2e_fail "no dialog '$change'"
+e2e_driver dialog-set-text "$change" "$(e2e_id IDC_PASSWORD)" abc || e2e_fail "could not type"
+e2e_driver dialog-click "$change" 1 || e2e_fail "could not press OK"
+e2e_driver wait-no-window "$change" 30 || e2e_fail "the password dialog stayed"
+# (Read as bytes: the reg tool shows an empty value with leftovers.)
+password_empty() { [[ $(e2e_driver reg-bytes "$HG_KEY" PASSWORD) =~ ^REG_SZ\ (0\ |1\ 00)$ ]]; }
+e2e_wait 30 password_empty || e2e_fail "the password was not cleared"
+
+choose 3
+dialog_shot uninstall "$uninstall_caption"
+e2e_driver msgbox-ok "$uninstall_caption" || e2e_fail "could not answer the box"
+e2e_wait 15 eval '! e2e_program_alive' || e2e_fail "the program did not end after the uninstall"
+
+too_big=
+for f in tooltip menu settings password-change password-check password-error uninstall; do
+  size=$(stat -c %s "$out/$f.png")
+  [ "$size" -lt 102400 ] || too_big+=" $f.png ($size bytes)"
+done
+[ -z "$too_big" ] || e2e_fail "pictures of 100 KB or more:$too_big"
+echo "screenshots: done, in $out"
