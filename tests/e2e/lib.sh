@@ -2,7 +2,7 @@
 # What an end-to-end case can use. Sourced, after scripts/wine-env.sh, by
 # scripts/e2e.sh in the process that runs one case. When a case starts, its
 # prefix is fresh (a copy of a just-booted one), Xvfb and the Wine desktop
-# are shared with nobody else, WINEPREFIX, DISPLAY and HG_TZ=Asia/Tokyo are
+# are shared with nobody else, WINEPREFIX, DISPLAY and HG_TZ=JST-9 (Tokyo) are
 # exported, and every Wine process of the prefix is ended after the case,
 # whatever happens to it.
 #
