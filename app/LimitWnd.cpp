@@ -88,8 +88,13 @@ void CLimitWnd::OnSize(UINT nType, int cx, int cy) {
 
 void CLimitWnd::OnClose() {
   if (!m_bAllowClose) {
-    // Closing is refused: the window goes back to the tray.
-    ShowWindow(SW_MINIMIZE);
+    // Closing is refused: the window goes back to the tray. A window that is
+    // already minimised gets no WM_SIZE from another minimise, and a hidden
+    // one would come back from it as a taskbar button: so minimise only what
+    // is shown, and hide in any case.
+    if (m_platform.IsWindowVisible(m_hWnd))
+      ShowWindow(SW_MINIMIZE);
+    ShowWindow(SW_HIDE);
     return;
   }
   m_platform.Shell_NotifyIconA(NIM_DELETE, &m_nid);

@@ -80,6 +80,10 @@ public:
   virtual BOOL DestroyWindow(Hwnd hwnd) = 0;
   virtual BOOL ShowWindow(Hwnd hwnd, int command) = 0;
   virtual BOOL UpdateWindow(Hwnd hwnd) = 0;
+  virtual BOOL IsWindowVisible(Hwnd hwnd) = 0;
+  virtual BOOL GetWindowRect(Hwnd hwnd, Rect* rect) = 0;
+  // Moves a window without sizing it, changing its Z order or activating it.
+  virtual BOOL SetWindowPos(Hwnd hwnd, int x, int y) = 0;
   virtual BOOL InvalidateRect(Hwnd hwnd, const Rect* rect, BOOL erase) = 0;
   virtual Handle BeginPaint(Hwnd hwnd, PaintStruct* paint) = 0;
   virtual BOOL EndPaint(Hwnd hwnd, const PaintStruct* paint) = 0;

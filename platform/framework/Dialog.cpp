@@ -19,7 +19,9 @@ std::intptr_t CDialog::StaticDlgProc(Hwnd hwnd, UINT msg, Wparam wParam, Lparam 
   if (msg == WM_INITDIALOG) {
     auto* dialog = reinterpret_cast<CDialog*>(lParam);
     dialog->Attach(hwnd);
-    return dialog->OnInitDialog();
+    BOOL result = dialog->OnInitDialog();
+    dialog->CenterWindow();
+    return result;
   }
   auto* dialog = static_cast<CDialog*>(FromHandle(hwnd));
   if (dialog == nullptr)
@@ -41,6 +43,18 @@ std::intptr_t CDialog::StaticDlgProc(Hwnd hwnd, UINT msg, Wparam wParam, Lparam 
   dialog->m_currentMsg = Msg{hwnd, msg, wParam, lParam};
   Lresult result = 0;
   return dialog->DispatchThroughMap(msg, wParam, lParam, &result) ? TRUE : FALSE;
+}
+
+void CDialog::CenterWindow() {
+  // The templates sit at (0, 0); like MFC, the framework shows a dialog in
+  // the middle of the screen.
+  Rect rect;
+  if (!m_platform.GetWindowRect(m_hWnd, &rect))
+    return;
+  int width = rect.right - rect.left;
+  int height = rect.bottom - rect.top;
+  m_platform.SetWindowPos(m_hWnd, (m_platform.GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                          (m_platform.GetSystemMetrics(SM_CYSCREEN) - height) / 2);
 }
 
 BOOL CDialog::OnInitDialog() {

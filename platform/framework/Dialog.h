@@ -38,6 +38,7 @@ public:
   BOOL UpdateData(BOOL saveAndValidate = TRUE);
   void EndDialog(std::intptr_t result) { m_platform.EndDialog(m_hWnd, result); }
   Hwnd GetDlgItem(int id) const { return m_platform.GetDlgItem(m_hWnd, id); }
+  void CenterWindow();
 
   static std::intptr_t StaticDlgProc(Hwnd hwnd, UINT msg, Wparam wParam, Lparam lParam);
 

@@ -175,6 +175,10 @@ std::intptr_t SimPlatform::DialogBoxParamA(UINT templateId, Hwnd parent, DlgProc
   dlg.visible = true;
   dlg.isDialog = true;
   dlg.templateId = templateId;
+  // Dialog units of a 9-point font, a caption and a frame: near enough to
+  // Windows for a test of where a dialog appears.
+  dlg.rect = Rect{tmpl->second.x, tmpl->second.y, tmpl->second.x + tmpl->second.cx * 3 / 2 + 6,
+                  tmpl->second.y + tmpl->second.cy * 3 / 2 + 25};
   m_windows[dlg.hwnd] = std::move(window);
   for (const RcControl& c : tmpl->second.controls) {
     auto control = std::make_unique<SimWindow>();

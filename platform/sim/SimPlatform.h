@@ -260,6 +260,9 @@ public:
   BOOL DestroyWindow(Hwnd hwnd) override;
   BOOL ShowWindow(Hwnd hwnd, int command) override;
   BOOL UpdateWindow(Hwnd hwnd) override;
+  BOOL IsWindowVisible(Hwnd hwnd) override { return IsVisible(hwnd) ? TRUE : FALSE; }
+  BOOL GetWindowRect(Hwnd hwnd, Rect* rect) override;
+  BOOL SetWindowPos(Hwnd hwnd, int x, int y) override;
   BOOL InvalidateRect(Hwnd hwnd, const Rect* rect, BOOL erase) override;
   Handle BeginPaint(Hwnd hwnd, PaintStruct* paint) override;
   BOOL EndPaint(Hwnd hwnd, const PaintStruct* paint) override;

@@ -171,6 +171,22 @@ BOOL SimPlatform::UpdateWindow(Hwnd hwnd) {
   return TRUE;
 }
 
+BOOL SimPlatform::GetWindowRect(Hwnd hwnd, Rect* rect) {
+  const SimWindow* w = Window(hwnd);
+  if (w == nullptr || w->destroyed)
+    return FALSE;
+  *rect = w->rect;
+  return TRUE;
+}
+
+BOOL SimPlatform::SetWindowPos(Hwnd hwnd, int x, int y) {
+  SimWindow* w = Window(hwnd);
+  if (w == nullptr || w->destroyed)
+    return FALSE;
+  w->rect = Rect{x, y, x + (w->rect.right - w->rect.left), y + (w->rect.bottom - w->rect.top)};
+  return TRUE;
+}
+
 BOOL SimPlatform::InvalidateRect(Hwnd hwnd, const Rect*, BOOL) {
   ++m_invalidateCalls;
   SimWindow* w = Window(hwnd);
@@ -207,10 +223,9 @@ std::uintptr_t SimPlatform::SetTimer(Hwnd hwnd, std::uintptr_t id, UINT elapse) 
 BOOL SimPlatform::KillTimer(Hwnd hwnd, std::uintptr_t id) {
   auto removed =
       std::erase_if(m_timers, [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
-  auto pending = std::remove_if(m_queue.begin() + static_cast<std::ptrdiff_t>(m_queueHead),
-                                m_queue.end(), [&](const Msg& m) {
-                                  return m.hwnd == hwnd && m.message == WM_TIMER && m.wParam == id;
-                                });
+  auto pending = std::remove_if(
+      m_queue.begin() + static_cast<std::ptrdiff_t>(m_queueHead), m_queue.end(),
+      [&](const Msg& m) { return m.hwnd == hwnd && m.message == WM_TIMER && m.wParam == id; });
   m_queue.erase(pending, m_queue.end());
   return removed > 0 ? TRUE : FALSE;
 }
@@ -232,10 +247,9 @@ bool SimPlatform::PopMessage(Msg* msg) {
 }
 
 bool SimPlatform::TimerMessagePending(Hwnd hwnd, std::uintptr_t id) const {
-  return std::any_of(m_queue.begin() + static_cast<std::ptrdiff_t>(m_queueHead), m_queue.end(),
-                     [&](const Msg& m) {
-                       return m.hwnd == hwnd && m.message == WM_TIMER && m.wParam == id;
-                     });
+  return std::any_of(
+      m_queue.begin() + static_cast<std::ptrdiff_t>(m_queueHead), m_queue.end(),
+      [&](const Msg& m) { return m.hwnd == hwnd && m.message == WM_TIMER && m.wParam == id; });
 }
 
 void SimPlatform::FireDueTimers() {

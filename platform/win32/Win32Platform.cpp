@@ -353,6 +353,23 @@ BOOL Win32Platform::UpdateWindow(Hwnd hwnd) {
   return ::UpdateWindow(To<HWND>(hwnd));
 }
 
+BOOL Win32Platform::IsWindowVisible(Hwnd hwnd) {
+  return ::IsWindowVisible(To<HWND>(hwnd));
+}
+
+BOOL Win32Platform::GetWindowRect(Hwnd hwnd, Rect* rect) {
+  RECT r{};
+  if (!::GetWindowRect(To<HWND>(hwnd), &r))
+    return FALSE;
+  *rect = Rect{r.left, r.top, r.right, r.bottom};
+  return TRUE;
+}
+
+BOOL Win32Platform::SetWindowPos(Hwnd hwnd, int x, int y) {
+  return ::SetWindowPos(To<HWND>(hwnd), nullptr, x, y, 0, 0,
+                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 BOOL Win32Platform::InvalidateRect(Hwnd hwnd, const Rect* rect, BOOL erase) {
   if (rect == nullptr)
     return ::InvalidateRect(To<HWND>(hwnd), nullptr, erase);

@@ -207,3 +207,51 @@ TEST_F(TrayAppTest, SecondInstanceRunsIndependently) {
 
 } // namespace
 } // namespace hg::test
+
+namespace hg::test {
+namespace {
+
+TEST(ClosingTest, RefusedCloseKeepsTheHiddenWindowHiddenAndARestoredOneGoesToTheTray) {
+  Program p;
+  p.At(2024, 1, 5, 9, 0);
+  p.Start();
+  p.platform.PostMessageA(p.hwnd, WM_CLOSE, 0, 0);
+  p.platform.Pump();
+  EXPECT_FALSE(p.platform.IsVisible(p.hwnd)) << "no taskbar button for the tray program";
+  EXPECT_TRUE(p.platform.TrayIconShown(p.hwnd, 101));
+  p.platform.ShowWindow(p.hwnd, SW_SHOWNORMAL); // somebody restored it
+  p.platform.PostMessageA(p.hwnd, WM_CLOSE, 0, 0);
+  p.platform.Pump();
+  EXPECT_FALSE(p.platform.IsVisible(p.hwnd));
+  EXPECT_TRUE(p.platform.IsMinimized(p.hwnd));
+  EXPECT_TRUE(p.Alive());
+}
+
+TEST(ClosingTest, DialogsOpenInTheMiddleOfTheScreen) {
+  Program p;
+  p.At(2024, 1, 5, 9, 0);
+  p.Start();
+  struct Seen {
+    Rect rect;
+    bool seen = false;
+  } seen;
+  p.platform.SetDialogObserver(
+      [](sim::SimPlatform& platform, UINT, void* context) {
+        auto* s = static_cast<Seen*>(context);
+        Hwnd dialog = platform.FindTopLevel("設定変更 ( HourgaugeLite ver1.1 )");
+        s->seen = platform.GetWindowRect(dialog, &s->rect) != FALSE;
+      },
+      &seen);
+  p.platform.WaitSeconds(1).PressEscape();
+  p.platform.PostMessageA(p.hwnd, WM_COMMAND, ID_SETTINGS, 0);
+  p.platform.Pump();
+  ASSERT_TRUE(seen.seen);
+  int width = seen.rect.right - seen.rect.left;
+  int height = seen.rect.bottom - seen.rect.top;
+  EXPECT_GT(width, 0);
+  EXPECT_EQ(seen.rect.left, (1024 - width) / 2);
+  EXPECT_EQ(seen.rect.top, (768 - height) / 2);
+}
+
+} // namespace
+} // namespace hg::test
