@@ -1,5 +1,6 @@
 // The simulated clock and time zone, event log, memory, shutdown and file
 // calls.
+#include "platform/CalendarFields.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/sim/SimWindow.h"
 
@@ -39,20 +40,13 @@ bool SimPlatform::GetLocalTm(std::int64_t t, LocalTm* out) {
   // Windows' CRT has no local form before 1970.
   if (t < 0 || localtime_r(&tt, &tm) == nullptr)
     return false;
-  *out = LocalTm{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+  *out = FromCalendarFields(tm);
   return true;
 }
 
 std::int64_t SimPlatform::MakeLocalTime(const LocalTm& fields) {
   ApplyTimeZone();
-  std::tm tm{};
-  tm.tm_year = fields.year - 1900;
-  tm.tm_mon = fields.month - 1;
-  tm.tm_mday = fields.day;
-  tm.tm_hour = fields.hour;
-  tm.tm_min = fields.minute;
-  tm.tm_sec = fields.second;
-  tm.tm_isdst = -1;
+  std::tm tm = ToCalendarFields(fields);
   std::time_t t = mktime(&tm);
   return t < 0 ? -1 : static_cast<std::int64_t>(t);
 }

@@ -4,6 +4,8 @@
 
 #include "platform/win32/Win32Platform.h"
 
+#include "platform/CalendarFields.h"
+
 #include <cstddef>
 #include <ctime>
 
@@ -166,24 +168,12 @@ bool Win32Platform::GetLocalTm(std::int64_t t, LocalTm* out) {
   struct tm fields {};
   if (_localtime64_s(&fields, &time) != 0)
     return false;
-  out->year = fields.tm_year + 1900;
-  out->month = fields.tm_mon + 1;
-  out->day = fields.tm_mday;
-  out->hour = fields.tm_hour;
-  out->minute = fields.tm_min;
-  out->second = fields.tm_sec;
+  *out = FromCalendarFields(fields);
   return true;
 }
 
 std::int64_t Win32Platform::MakeLocalTime(const LocalTm& in) {
-  struct tm fields {};
-  fields.tm_year = in.year - 1900;
-  fields.tm_mon = in.month - 1;
-  fields.tm_mday = in.day;
-  fields.tm_hour = in.hour;
-  fields.tm_min = in.minute;
-  fields.tm_sec = in.second;
-  fields.tm_isdst = -1;
+  struct tm fields = ToCalendarFields(in);
   const __time64_t time = _mktime64(&fields);
   return time == static_cast<__time64_t>(-1) ? -1 : static_cast<std::int64_t>(time);
 }
