@@ -306,6 +306,16 @@ TEST_F(CommandsTest, ExitWithoutCompanionsClosesWithoutSaving) {
   EXPECT_EQ(p.Get("LastTime"), "2997") << "as the last tick stored it";
 }
 
+TEST_F(CommandsTest, ExitClosesTheOneCompanionWithoutSaving) {
+  Hwnd companion = ui.AddForeignWindow("sysconfig", 2);
+  ui.ClearRegJournal();
+  Command(ID_QUIT);
+  EXPECT_FALSE(ui.IsWindowAlive(companion));
+  EXPECT_EQ(ui.ClosePostsReceived(companion), 2) << "asked again until it is gone";
+  EXPECT_TRUE(p.ProgramWrites().empty());
+  EXPECT_FALSE(p.Alive());
+}
+
 TEST_F(CommandsTest, ExitClosesEveryCompanionFirst) {
   Hwnd quick = ui.AddForeignWindow("sysconfig", 1);
   Hwnd slow = ui.AddForeignWindow("sysconfig", 3);
