@@ -1,7 +1,9 @@
 #include "platform/framework/WinApp.h"
 
+#include "platform/framework/Wnd.h"
 #include "res/resource.h"
 
+#include <cstdio>
 #include <string>
 
 namespace hg {
@@ -55,10 +57,6 @@ int AfxMessageBox(Platform& platform, Hwnd owner, UINT stringId, const char* arg
 }
 
 } // namespace hg
-
-#include "platform/framework/Wnd.h"
-
-#include <cstdio>
 
 namespace hg {
 

@@ -35,9 +35,6 @@ int AfxWinMain(CWinApp& app);
 int AfxMessageBox(Platform& platform, Hwnd owner, UINT stringId, const char* arg1 = nullptr,
                   const char* arg2 = nullptr);
 
-} // namespace hg
-
-namespace hg {
 // Registers (once) a window class with these attributes and the framework's
 // window procedure, and returns its generated name.
 const char* AfxRegisterWndClass(Platform& platform, UINT style, Handle cursor, Handle brush,
