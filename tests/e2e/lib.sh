@@ -19,6 +19,7 @@
 #   e2e_expect WHAT CMD...   fails the case unless CMD succeeds
 #   e2e_screenshot NAME      PNG of the screen into the case's folder
 #   e2e_program_alive        the program's process still runs
+#   e2e_program_gone         it has ended (e2e_pid_gone PID: any process)
 #   e2e_unix_path WINPATH    a C:\ path of the prefix as a Unix path
 #   e2e_session_ended        the prefix's wineserver is gone (all its programs ended)
 #   e2e_avoid_midnight       waits past local midnight when it is less than 90 s away,
@@ -105,6 +106,16 @@ e2e_unix_path() {
 
 e2e_session_ended() {
   ! hg_wineserver_pid >/dev/null
+}
+
+# The wineserver can be gone a moment before the last process of the prefix
+# has finished exiting (under qemu-user a big process takes a while).
+e2e_program_gone() {
+  ! e2e_program_alive
+}
+
+e2e_pid_gone() {
+  ! hg_pid_alive "$1"
 }
 
 e2e_avoid_midnight() {
