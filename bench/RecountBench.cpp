@@ -31,18 +31,24 @@ test::Program& ProgramWithLog(std::size_t records) {
   return *slot;
 }
 
-void BM_Recount(benchmark::State& state) {
-  test::Program& p = ProgramWithLog(static_cast<std::size_t>(state.range(0)));
-  const std::size_t recordsBefore = p.platform.EventRecordsRead();
-  const std::uint64_t allocationsBefore = HeapAllocations();
-  for (auto _ : state)
-    p.wnd->RecountUsage();
+// Records read and heap allocations, per iteration, since the counts given.
+void ReportReadsAndAllocations(benchmark::State& state, test::Program& p, std::size_t recordsBefore,
+                               std::uint64_t allocationsBefore) {
   state.counters["records_read"] =
       benchmark::Counter(static_cast<double>(p.platform.EventRecordsRead() - recordsBefore),
                          benchmark::Counter::kAvgIterations);
   state.counters["allocs"] =
       benchmark::Counter(static_cast<double>(HeapAllocations() - allocationsBefore),
                          benchmark::Counter::kAvgIterations);
+}
+
+void BM_Recount(benchmark::State& state) {
+  test::Program& p = ProgramWithLog(static_cast<std::size_t>(state.range(0)));
+  const std::size_t recordsBefore = p.platform.EventRecordsRead();
+  const std::uint64_t allocationsBefore = HeapAllocations();
+  for (auto _ : state)
+    p.wnd->RecountUsage();
+  ReportReadsAndAllocations(state, p, recordsBefore, allocationsBefore);
   // Ten hours of use on each of the two days read, and the open hour now.
   if (p.wnd->m_nDayUsage[0] <= 0 || p.wnd->m_nDayUsage[1] <= 0)
     state.SkipWithError("the recount found no use: the log is not what it should be");
@@ -60,12 +66,7 @@ void BM_FullScan(benchmark::State& state) {
       return true;
     });
   benchmark::DoNotOptimize(seen);
-  state.counters["records_read"] =
-      benchmark::Counter(static_cast<double>(p.platform.EventRecordsRead() - recordsBefore),
-                         benchmark::Counter::kAvgIterations);
-  state.counters["allocs"] =
-      benchmark::Counter(static_cast<double>(HeapAllocations() - allocationsBefore),
-                         benchmark::Counter::kAvgIterations);
+  ReportReadsAndAllocations(state, p, recordsBefore, allocationsBefore);
   if (seen != static_cast<std::size_t>(state.range(0)) * state.iterations())
     state.SkipWithError("the scan did not see every record");
 }
