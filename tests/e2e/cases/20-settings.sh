@@ -3,12 +3,29 @@
 # opened from the menu command, a refused entry answered with the
 # framework's message box, then a new daily limit stored.
 
+# Types TEXT as the daily limit of the open settings dialog and presses OK:
+# the framework's message box must say MESSAGE, and after it the dialog is
+# still open and nothing is stored. Uses the caller's caption, box_title and
+# limit.
+e2e__settings_refuse_limit() {
+  e2e_expect "could not type the limit" e2e_driver dialog-set-text "$caption" "$limit" "$1"
+  e2e_expect "could not press OK" e2e_driver dialog-click "$caption" 1
+  e2e_driver wait-dialog "$box_title" 30 || e2e_fail "no message box for a limit of '$1'"
+  e2e_screenshot "refused-limit-$1"
+  e2e_expect_eq "message for '$1'" "$(e2e_driver msgbox-text "$box_title")" "$2"
+  e2e_expect "could not answer the message box" e2e_driver msgbox-ok "$box_title"
+  e2e_driver wait-no-window "$box_title" 30 || e2e_fail "the message box stayed"
+  e2e_driver window-exists "$caption" || e2e_fail "the dialog closed on a refused limit '$1'"
+  e2e_reg_exists LimitTime && e2e_fail "LimitTime stored although '$1' was refused"
+}
+
 # Without a password the command opens the dialog at once, showing the
-# current limit (60) and adjustment (0). A limit that is not a number is
-# refused with the string-table message and the dialog stays; 90 is taken,
-# the dialog closes and LimitTime holds 90.
+# current limit (60) and adjustment (0). A limit that is not a number, and
+# one too large to count in seconds, are refused with the string-table
+# messages and the dialog stays; 90 is taken, the dialog closes and
+# LimitTime holds 90.
 case_settings_dialog_refuses_text_and_stores_a_limit() {
-  local caption box_title message limit adjust
+  local caption box_title message limit adjust range
   caption=$(e2e_rc_caption IDD_SETTINGS)
   box_title=$(e2e_rc_string AFX_IDS_APP_TITLE)
   message=$(e2e_rc_string AFX_IDP_PARSE_UINT)
@@ -23,15 +40,12 @@ case_settings_dialog_refuses_text_and_stores_a_limit() {
   e2e_expect_eq "daily limit shown" "$(e2e_driver dialog-get-text "$caption" "$limit")" 60
   e2e_expect_eq "adjustment shown" "$(e2e_driver dialog-get-text "$caption" "$adjust")" 0
 
-  e2e_expect "could not type the limit" e2e_driver dialog-set-text "$caption" "$limit" "abc"
-  e2e_expect "could not press OK" e2e_driver dialog-click "$caption" 1
-  e2e_driver wait-dialog "$box_title" 30 || e2e_fail "no message box for a limit of 'abc'"
-  e2e_screenshot refused-limit
-  e2e_expect_eq "message for 'abc'" "$(e2e_driver msgbox-text "$box_title")" "$message"
-  e2e_expect "could not answer the message box" e2e_driver msgbox-ok "$box_title"
-  e2e_driver wait-no-window "$box_title" 30 || e2e_fail "the message box stayed"
-  e2e_driver window-exists "$caption" || e2e_fail "the dialog closed on a refused limit"
-  e2e_reg_exists LimitTime && e2e_fail "LimitTime stored although the entry was refused"
+  e2e__settings_refuse_limit "abc" "$message"
+  # One more than the largest limit whose seconds still fit a signed
+  # 32-bit number.
+  range=$(e2e_rc_string AFX_IDP_PARSE_INT_RANGE)
+  range=${range/\%1/0}
+  e2e__settings_refuse_limit 35791395 "${range/\%2/35791394}"
 
   e2e_expect "could not type the limit" e2e_driver dialog-set-text "$caption" "$limit" "90"
   e2e_expect "could not press OK" e2e_driver dialog-click "$caption" 1
