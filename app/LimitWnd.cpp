@@ -82,7 +82,7 @@ void CLimitWnd::OnSize(UINT nType, int cx, int cy) {
     return;
   BuildTrayRecord(m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
   FormatTooltip(m_nid.szTip, sizeof m_nid.szTip);
-  m_platform.Shell_NotifyIconA(NIM_ADD, &m_nid);
+  m_bTrayAdded = m_platform.Shell_NotifyIconA(NIM_ADD, &m_nid);
   ShowWindow(SW_HIDE);
 }
 

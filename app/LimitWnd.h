@@ -46,6 +46,7 @@ public:
   BOOL m_bFirstPaint = TRUE;
   std::uint8_t m_nTimerId = 0;
   BOOL m_bAllowClose = FALSE;
+  BOOL m_bTrayAdded = FALSE; // the shell accepted NIM_ADD
 
   std::int32_t m_nLimitTime = 60;     // minutes
   std::int32_t m_nLastDate = 0;       // day key

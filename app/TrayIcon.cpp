@@ -41,6 +41,10 @@ void CLimitWnd::FormatTooltip(char* tip, std::size_t size) const {
 
 void CLimitWnd::RefreshTooltip() {
   FormatTooltip(m_nid.szTip, sizeof m_nid.szTip);
+  // Once the icon is in the tray it keeps its image and callback: the tick
+  // sends the tip alone, so the shell does not copy the icon every second.
+  if (m_bTrayAdded)
+    m_nid.uFlags = NIF_TIP;
   m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid);
 }
 

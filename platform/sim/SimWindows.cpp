@@ -441,7 +441,15 @@ BOOL SimPlatform::Shell_NotifyIconA(DWORD message, NotifyIconDataA* data) {
     break;
   case NIM_MODIFY:
     if (validWindow && known) {
-      m_trayIcons[key] = *data;
+      // The shell takes only the members the flags name; the rest stay.
+      NotifyIconDataA& icon = m_trayIcons[key];
+      if (data->uFlags & NIF_MESSAGE)
+        icon.uCallbackMessage = data->uCallbackMessage;
+      if (data->uFlags & NIF_ICON)
+        icon.hIcon = data->hIcon;
+      if (data->uFlags & NIF_TIP)
+        std::memcpy(icon.szTip, data->szTip, sizeof icon.szTip);
+      icon.uFlags |= data->uFlags;
       result = TRUE;
     }
     break;

@@ -253,5 +253,25 @@ TEST(ClosingTest, DialogsOpenInTheMiddleOfTheScreen) {
   EXPECT_EQ(seen.rect.top, (768 - height) / 2);
 }
 
+TEST_F(TrayAppTest, OnceAddedTheTickSendsTheTipAlone) {
+  p.Start();
+  p.Tick(3);
+  const auto& calls = p.platform.TrayCalls();
+  ASSERT_GE(calls.size(), 4u);
+  EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(calls[0].data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  for (std::size_t i = 1; i < calls.size(); ++i) {
+    EXPECT_EQ(calls[i].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(calls[i].data.uFlags, static_cast<UINT>(NIF_TIP));
+    EXPECT_TRUE(calls[i].result);
+  }
+  // The shell still holds the icon and callback of the add.
+  const NotifyIconDataA* icon = p.platform.TrayIcon(p.hwnd, kTrayIconId);
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(icon->hIcon, calls[0].data.hIcon);
+  EXPECT_EQ(icon->uCallbackMessage, 0x9F1u);
+  EXPECT_EQ(std::string(icon->szTip), "LastTime( 49min )");
+}
+
 } // namespace
 } // namespace hg::test
