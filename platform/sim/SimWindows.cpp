@@ -34,7 +34,20 @@ Hicon SimPlatform::LoadImageA(UINT resourceId, UINT type, int cx, int cy, UINT) 
   const RcResources& rc = LoadRcResources();
   if (type != IMAGE_ICON || rc.icons.count(resourceId) == 0)
     return 0;
-  return 0x70000 + resourceId * 0x100 + static_cast<Hicon>(cx + cy);
+  // Every load is a new icon of its own, as LoadImage without LR_SHARED.
+  static Hicon s_next = 0x70000;
+  Hicon icon = (s_next += 0x100) + static_cast<Hicon>(cx + cy);
+  m_icons[icon] = true;
+  ++m_liveIcons;
+  return icon;
+}
+BOOL SimPlatform::DestroyIcon(Hicon icon) {
+  auto it = m_icons.find(icon);
+  if (it == m_icons.end() || !it->second)
+    return FALSE;
+  it->second = false;
+  --m_liveIcons;
+  return TRUE;
 }
 Hicon SimPlatform::LoadIconA(UINT resourceId) {
   return LoadRcResources().icons.count(resourceId) ? 0x60000 + resourceId : 0;
@@ -65,6 +78,8 @@ int SimPlatform::GetSystemMetrics(int index) {
     return m_screenWidth;
   if (index == SM_CYSCREEN)
     return m_screenHeight;
+  if (index == SM_CXSMICON || index == SM_CYSMICON)
+    return 16 * m_dpi / 96;
   return 0;
 }
 
@@ -81,8 +96,9 @@ BOOL SimPlatform::IsClassRegistered(const char* className) {
   return m_classes.count(className) > 0 ? TRUE : FALSE;
 }
 
-Hwnd SimPlatform::CreateWindowExA(DWORD, const char* className, const char* title, DWORD style,
-                                  int x, int y, int width, int height, Hwnd parent, Hmenu, void*) {
+Hwnd SimPlatform::CreateWindowExA(DWORD exStyle, const char* className, const char* title,
+                                  DWORD style, int x, int y, int width, int height, Hwnd parent,
+                                  Hmenu, void*) {
   auto cls = m_classes.find(className);
   if (m_failCreateWindow || cls == m_classes.end())
     return 0;
@@ -91,6 +107,7 @@ Hwnd SimPlatform::CreateWindowExA(DWORD, const char* className, const char* titl
   window->className = className;
   window->title = title != nullptr ? title : "";
   window->style = style;
+  window->exStyle = exStyle;
   window->rect = Rect{x, y, x + width, y + height};
   window->proc = cls->second.lpfnWndProc;
   window->parent = parent;
@@ -136,6 +153,7 @@ BOOL SimPlatform::ShowWindow(Hwnd hwnd, int command) {
   if (w == nullptr || w->destroyed)
     return FALSE;
   bool wasVisible = w->visible;
+  w->showCommands.push_back(command);
   switch (command) {
   case SW_HIDE:
     w->visible = false;
@@ -198,14 +216,18 @@ BOOL SimPlatform::InvalidateRect(Hwnd hwnd, const Rect*, BOOL) {
 }
 
 Handle SimPlatform::BeginPaint(Hwnd hwnd, PaintStruct* paint) {
-  if (SimWindow* w = Window(hwnd))
+  if (SimWindow* w = Window(hwnd)) {
     w->needsPaint = false;
+    w->painted.clear();
+  }
+  m_painting = hwnd;
   *paint = PaintStruct{};
   paint->hdc = 0xDC;
   return paint->hdc;
 }
 
 BOOL SimPlatform::EndPaint(Hwnd, const PaintStruct*) {
+  m_painting = 0;
   return TRUE;
 }
 

@@ -244,11 +244,19 @@ TEST(ResourceTexts, ControlKindsAreRecognised) {
 
 TEST(ResourceTexts, StringTable) {
   const RcResources& res = LoadRcResources();
-  ASSERT_EQ(res.strings.size(), 4u);
+  ASSERT_EQ(res.strings.size(), 10u);
   EXPECT_BYTES("Hourgauge", res.strings.at(57344));
   EXPECT_BYTES("%1 から %2 までの整数を入力してください。", res.strings.at(61714));
   EXPECT_BYTES("%1 文字以内で入力してください。", res.strings.at(61716));
   EXPECT_BYTES("正の整数を入力してください。", res.strings.at(61719));
+  // Notices before a forced power-off.
+  EXPECT_BYTES("あと10分でパソコンの電源が切れます。作業を保存してください。", res.strings.at(200));
+  EXPECT_BYTES("あと5分でパソコンの電源が切れます。作業を保存してください。", res.strings.at(201));
+  EXPECT_BYTES("あと1分でパソコンの電源が切れます。作業を保存してください。", res.strings.at(202));
+  EXPECT_BYTES("今日の使用時間は終わりました。まもなく電源が切れます。作業を保存してください。",
+               res.strings.at(203));
+  EXPECT_BYTES("電源が切れるまで あと %d 秒", res.strings.at(204));
+  EXPECT_BYTES("MS UI Gothic", res.strings.at(205));
 }
 
 TEST(ResourceTexts, VersionBlockFollowsVersionHeader) {
