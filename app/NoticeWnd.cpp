@@ -82,7 +82,9 @@ void CNoticeWnd::ShowCountdown(std::int64_t seconds) {
   if (m_nSeconds < 0)
     ShowWindow(SW_SHOWNOACTIVATE);
   m_nSeconds = seconds;
+  // Painted now: the number must not wait behind other messages.
   InvalidateRect(nullptr, TRUE);
+  UpdateWindow();
 }
 
 void CNoticeWnd::OnPaint() {

@@ -206,6 +206,11 @@ public:
   const std::vector<DialogRecord>& Dialogs() const { return m_dialogs; }
   int LiveMenus() const { return m_liveMenus; }
   bool TrayIconShown(Hwnd hwnd, UINT id) const;
+  // Explorer ends and starts again: every icon is gone, and each top-level
+  // window gets the registered "TaskbarCreated" message.
+  void RestartShell();
+  // Messages posted through PostMessageA, in order (while recording).
+  const std::vector<Msg>& PostedMessages() const { return m_posted; }
   const NotifyIconDataA* TrayIcon(Hwnd hwnd, UINT id) const;
   // State of a control of the open dialog (inside a script step or a hook).
   struct ControlState {
@@ -424,6 +429,7 @@ private:
   int m_liveMenus = 0;
 
   std::vector<TrayCall> m_trayCalls;
+  std::vector<Msg> m_posted;
   std::map<std::pair<Hwnd, UINT>, NotifyIconDataA> m_trayIcons;
 
   std::deque<UserAction> m_script;

@@ -288,6 +288,8 @@ void SimPlatform::FireDueTimers() {
 }
 
 BOOL SimPlatform::PostMessageA(Hwnd hwnd, UINT msg, Wparam wParam, Lparam lParam) {
+  if (m_recording)
+    m_posted.push_back(Msg{hwnd, msg, wParam, lParam});
   SimWindow* w = Window(hwnd);
   if (w == nullptr || w->destroyed)
     return FALSE;
@@ -484,6 +486,17 @@ BOOL SimPlatform::Shell_NotifyIconA(DWORD message, NotifyIconDataA* data) {
   if (m_recording)
     m_trayCalls.push_back(TrayCall{message, *data, result});
   return result;
+}
+
+void SimPlatform::RestartShell() {
+  m_trayIcons.clear();
+  UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+  std::vector<Hwnd> topLevel;
+  for (const auto& [hwnd, w] : m_windows)
+    if (!w->destroyed && !w->foreign && !w->isControl && w->parent == 0)
+      topLevel.push_back(hwnd);
+  for (Hwnd hwnd : topLevel)
+    SendMessageA(hwnd, taskbarCreated, 0, 0);
 }
 
 bool SimPlatform::TrayIconShown(Hwnd hwnd, UINT id) const {
