@@ -173,6 +173,8 @@ public:
   int LiveIcons() const { return m_liveIcons; }
   int LiveGdiObjects() const { return m_liveGdiObjects; }
   void SetScreenDpi(int dpi) { m_dpi = dpi; }
+  // Windows' display language, which chooses the resources (0x0411 Japanese).
+  void SetUiLanguage(int language) { m_uiLanguage = language; }
   // A window of another program, found by title. It closes on its
   // closeAfterPosts-th WM_CLOSE (0: never).
   Hwnd AddForeignWindow(const std::string& title, int closeAfterPosts);
@@ -420,6 +422,7 @@ private:
   Handle m_nextGdiObject = 0xA0000;
   int m_liveGdiObjects = 0;
   int m_dpi = 96;
+  int m_uiLanguage = 0x0411;
   Hwnd m_painting = 0; // the window between BeginPaint and EndPaint
   int m_invalidateCalls = 0;
   Hwnd m_focus = 0;

@@ -62,7 +62,7 @@ Handle SimPlatform::GetStockObject(int object) {
 int SimPlatform::LoadStringA(UINT id, char* buffer, int size) {
   if (size <= 0)
     return 0;
-  const auto& strings = LoadRcResources().strings;
+  const auto& strings = LoadRcResources().ForLanguage(m_uiLanguage).strings;
   auto it = strings.find(id);
   std::string text = it == strings.end() ? std::string() : it->second;
   int n = std::min(static_cast<int>(text.size()), size - 1);
