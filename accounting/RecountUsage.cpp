@@ -2,8 +2,10 @@
 // and the remaining time recomputed from today's share of it.
 #include "accounting/AccountingTime.h"
 #include "accounting/EventLogReader.h"
+#include "accounting/TipSuffix.h"
 #include "app/LimitWnd.h"
-#include "res/Texts.h"
+#include "platform/framework/WinApp.h"
+#include "res/resource.h"
 #include "store/RegistryStore.h"
 #include "store/ValueNames.h"
 
@@ -44,9 +46,12 @@ void CLimitWnd::RecountUsage() {
     m_nLastTime = 0;
   WriteNumber(reg::kLastTime, m_nLastTime);
 
-  std::snprintf(m_szTipSuffix, sizeof m_szTipSuffix, text::kTipSuffixFormat, days.dayOfMonth[0],
-                m_nDayUsage[0] / 60, days.dayOfMonth[1], m_nDayUsage[1] / 60, days.dayOfMonth[2],
-                m_nDayUsage[2] / 60);
+  char format[64];
+  char marks[64];
+  AfxLoadString(m_platform, IDS_TIP_DAYS, format);
+  AfxLoadString(m_platform, IDS_DAY_MARKS, marks);
+  const int minutes[3] = {m_nDayUsage[0] / 60, m_nDayUsage[1] / 60, m_nDayUsage[2] / 60};
+  FormatTipSuffix(m_szTipSuffix, sizeof m_szTipSuffix, format, marks, days.dayOfMonth, minutes);
   RefreshTooltip();
 }
 

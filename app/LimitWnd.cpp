@@ -44,6 +44,7 @@ CLimitWnd::CLimitWnd(Platform& platform) : CWnd(platform) {
   std::int64_t t = SettleAccountingDay();
   RecordPreviousSession(t);
 
+  AfxLoadString(m_platform, IDS_TIP_FORMAT, m_szTipFormat);
   s_nTaskbarCreated = m_platform.RegisterWindowMessageA("TaskbarCreated");
   m_hTrayIcon =
       m_platform.LoadImageA(IDR_MAINFRAME, IMAGE_ICON, m_platform.GetSystemMetrics(SM_CXSMICON),

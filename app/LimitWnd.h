@@ -63,6 +63,7 @@ public:
   std::int32_t m_nTickCount = 0;
   std::int32_t m_nDayUsage[kUsageDays] = {};
   char m_szTipSuffix[1000] = {};
+  char m_szTipFormat[64] = {}; // the tooltip's format in the display language
 
   // The tray icon, loaded once at the system's small-icon size.
   Hicon m_hTrayIcon = 0;

@@ -1,11 +1,13 @@
 // The tray icon: its record, the tooltip, and the popup menu a button press
 // on it opens.
 #include "app/LimitWnd.h"
+#include "platform/framework/WinApp.h"
 #include "res/Texts.h"
 #include "res/resource.h"
 #include "store/ValueNames.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace hg {
 namespace {
@@ -58,8 +60,9 @@ void CLimitWnd::FormatTooltip(char* tip, std::size_t size) const {
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-truncation"
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #endif
-  std::snprintf(tip, size, text::kTipFormat, m_nLastTime / 60, m_szTipSuffix);
+  std::snprintf(tip, size, m_szTipFormat, m_nLastTime / 60, m_szTipSuffix);
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
@@ -89,13 +92,13 @@ Lresult CLimitWnd::OnTrayNotify(Wparam wParam, Lparam lParam) {
   // last one shows in the first item's label.
   Hmenu menu = m_platform.LoadMenuA(IDR_MAINFRAME);
   if (ReadRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kPassword).empty()) {
-    char label[sizeof text::kSetPasswordItem];
-    std::snprintf(label, sizeof label, "%s", text::kSetPasswordItem);
+    char label[64];
+    AfxLoadString(m_platform, IDS_SET_PASSWORD_ITEM, label);
     MenuItemInfoA info;
     info.fMask = MIIM_TYPE;
     info.fType = MFT_STRING;
     info.dwTypeData = label;
-    info.cch = sizeof label - 1;
+    info.cch = static_cast<UINT>(std::strlen(label));
     m_platform.SetMenuItemInfoA(menu, ID_CHANGE_PASSWORD, FALSE, info);
   }
   Point cursor;

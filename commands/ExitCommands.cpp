@@ -2,6 +2,7 @@
 // good and close the window without saving: OnClose sees no timer.
 #include "app/LimitWnd.h"
 #include "res/Texts.h"
+#include "res/resource.h"
 #include "store/ValueNames.h"
 
 namespace hg {
@@ -41,7 +42,7 @@ void CLimitWnd::OnUninstall() {
   if (m_nTimerId != 0)
     m_platform.KillTimer(m_hWnd, m_nTimerId);
   m_nTimerId = 0;
-  MessageBox(text::kUninstallMessage, text::kUninstallCaption, MB_ICONEXCLAMATION | MB_OK);
+  MessageBox(IDS_UNINSTALL_MESSAGE, IDS_UNINSTALL_CAPTION, MB_ICONEXCLAMATION | MB_OK);
   m_bAllowClose = TRUE;
   PostMessage(WM_CLOSE);
 }

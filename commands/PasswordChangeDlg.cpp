@@ -1,7 +1,7 @@
 #include "commands/PasswordChangeDlg.h"
 
 #include "commands/Scramble.h"
-#include "res/Texts.h"
+#include "res/resource.h"
 
 namespace hg {
 
@@ -28,17 +28,17 @@ void CPasswordChangeDlg::OnOK() {
   if (!UpdateData(TRUE))
     return;
   if (m_strOldPassword != m_szPassword) {
-    MessageBox(text::kOldPasswordWrong, text::kWarningCaption, MB_ICONEXCLAMATION | MB_OK);
+    MessageBox(IDS_OLD_PASSWORD_WRONG, IDS_WARNING_CAPTION, MB_ICONEXCLAMATION | MB_OK);
     return;
   }
   if (m_strNewPassword != m_strConfirmPassword) {
-    MessageBox(text::kNewPasswordMismatch, text::kWarningCaption, MB_ICONEXCLAMATION | MB_OK);
+    MessageBox(IDS_NEW_PASSWORD_MISMATCH, IDS_WARNING_CAPTION, MB_ICONEXCLAMATION | MB_OK);
     return;
   }
   // A password holding the key byte would not survive scrambling.
   std::string scrambled = ScramblePassword(m_strNewPassword);
   if (ScramblePassword(scrambled) != m_strNewPassword) {
-    MessageBox(text::kNewPasswordRefused, text::kWarningCaption, MB_ICONEXCLAMATION | MB_OK);
+    MessageBox(IDS_NEW_PASSWORD_REFUSED, IDS_WARNING_CAPTION, MB_ICONEXCLAMATION | MB_OK);
     return;
   }
   CopyPasswordText(m_szPassword, scrambled);

@@ -1,7 +1,7 @@
 #include "commands/PasswordCheckDlg.h"
 
 #include "commands/Scramble.h"
-#include "res/Texts.h"
+#include "res/resource.h"
 
 namespace hg {
 
@@ -12,7 +12,7 @@ void CPasswordCheckDlg::DoDataExchange(CDataExchange* pDX) {
 void CPasswordCheckDlg::OnOK() {
   UpdateData(TRUE);
   if (ScramblePassword(m_szStored) != m_strPassword) {
-    MessageBox(text::kPasswordWrong, text::kPasswordErrorCaption, MB_ICONHAND | MB_OK);
+    MessageBox(IDS_PASSWORD_WRONG, IDS_PASSWORD_ERROR_CAPTION, MB_ICONHAND | MB_OK);
     return;
   }
   CDialog::OnOK();

@@ -30,6 +30,21 @@
 #define IDS_COUNTDOWN 204   // the countdown window's text, "%d": seconds
 #define IDS_NOTICE_FONT 205 // the countdown window's font face
 
+// The program's own texts, in the string table so that each display
+// language finds its own.
+#define IDS_TIP_FORMAT 210       // tooltip: "%02d" remaining minutes, "%s" the days
+#define IDS_TIP_DAYS 211         // the days: three of day "%d", its mark "%s", "%d" minutes
+#define IDS_DAY_MARKS 212        // the marks after a day: for 1, 2, 3 and the rest, '|' between
+#define IDS_SET_PASSWORD_ITEM 213 // item 32771 while no password is stored
+#define IDS_WARNING_CAPTION 214
+#define IDS_OLD_PASSWORD_WRONG 215
+#define IDS_NEW_PASSWORD_MISMATCH 216
+#define IDS_NEW_PASSWORD_REFUSED 217
+#define IDS_PASSWORD_ERROR_CAPTION 218
+#define IDS_PASSWORD_WRONG 219
+#define IDS_UNINSTALL_MESSAGE 220
+#define IDS_UNINSTALL_CAPTION 221
+
 // The framework's validation messages in the string table.
 #define AFX_IDP_PARSE_INT_RANGE 61714
 #define AFX_IDP_PARSE_STRING_SIZE 61716

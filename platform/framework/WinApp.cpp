@@ -37,6 +37,14 @@ int AfxWinMain(CWinApp& app) {
   return app.Run();
 }
 
+const char* AfxLoadString(Platform& platform, UINT id, char* buffer, int size) {
+  if (size > 0)
+    buffer[0] = '\0';
+  if (platform.LoadStringA(id, buffer, size) <= 0 && size > 0)
+    buffer[0] = '\0';
+  return buffer;
+}
+
 int AfxMessageBox(Platform& platform, Hwnd owner, UINT stringId, const char* arg1,
                   const char* arg2) {
   char format[256] = {};

@@ -30,6 +30,13 @@ CWinApp* AfxGetApp();
 // The framework's entry point: InitInstance, then the message loop.
 int AfxWinMain(CWinApp& app);
 
+// A string-table text in the display language into `buffer` (MFC's
+// AfxLoadString); the empty text when there is none. Returns `buffer`.
+const char* AfxLoadString(Platform& platform, UINT id, char* buffer, int size);
+template <int N> const char* AfxLoadString(Platform& platform, UINT id, char (&buffer)[N]) {
+  return AfxLoadString(platform, id, buffer, N);
+}
+
 // The framework's own message box: a string-table text with %1 and %2
 // replaced, captioned with the application title (string 57344).
 int AfxMessageBox(Platform& platform, Hwnd owner, UINT stringId, const char* arg1 = nullptr,

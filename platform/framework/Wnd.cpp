@@ -29,6 +29,13 @@ CWnd::~CWnd() {
   Detach();
 }
 
+int CWnd::MessageBox(UINT textId, UINT captionId, UINT type) {
+  char text[512];
+  char caption[128];
+  return MessageBox(AfxLoadString(m_platform, textId, text),
+                    AfxLoadString(m_platform, captionId, caption), type);
+}
+
 CWnd* CWnd::FromHandle(Hwnd hwnd) {
   for (auto& [h, w] : HandleMap())
     if (h == hwnd)

@@ -31,6 +31,8 @@ public:
   int MessageBox(const char* text, const char* caption, UINT type) {
     return m_platform.MessageBoxA(m_hWnd, text, caption, type);
   }
+  // The same with the text and caption from the string table.
+  int MessageBox(UINT textId, UINT captionId, UINT type);
   BOOL DestroyWindow() { return m_platform.DestroyWindow(m_hWnd); }
 
   // The window procedure every framework window class uses.

@@ -244,7 +244,7 @@ TEST(ResourceTexts, ControlKindsAreRecognised) {
 
 TEST(ResourceTexts, StringTable) {
   const RcResources& res = LoadRcResources();
-  ASSERT_EQ(res.strings.size(), 10u);
+  ASSERT_EQ(res.strings.size(), 22u);
   EXPECT_BYTES("Hourgauge", res.strings.at(57344));
   EXPECT_BYTES("%1 から %2 までの整数を入力してください。", res.strings.at(61714));
   EXPECT_BYTES("%1 文字以内で入力してください。", res.strings.at(61716));
@@ -257,6 +257,21 @@ TEST(ResourceTexts, StringTable) {
                res.strings.at(203));
   EXPECT_BYTES("電源が切れるまで あと %d 秒", res.strings.at(204));
   EXPECT_BYTES("MS UI Gothic", res.strings.at(205));
+  // The program's own texts, exactly as they were when they lived in code.
+  EXPECT_BYTES("LastTime( %02dmin )%s", res.strings.at(210));
+  EXPECT_BYTES("\n %d%s(%dmin) %d%s(%dmin) %d%s(%dmin)", res.strings.at(211));
+  EXPECT_BYTES("日|日|日|日", res.strings.at(212));
+  EXPECT_BYTES("パスワード設定(&P)", res.strings.at(213));
+  EXPECT_BYTES("Warning", res.strings.at(214));
+  EXPECT_BYTES("Old Password is not correct. Please input again...  ", res.strings.at(215));
+  EXPECT_BYTES("New Password does not match. Please input again...  ", res.strings.at(216));
+  EXPECT_BYTES("New Password is not correct. Please try another password...  ",
+               res.strings.at(217));
+  EXPECT_BYTES("Password Error", res.strings.at(218));
+  EXPECT_BYTES("Password is not correct.     ", res.strings.at(219));
+  EXPECT_BYTES("HourgaugeLiteを削除するために、Windowsを再起動してください。  ",
+               res.strings.at(220));
+  EXPECT_BYTES("HourgaugeLite", res.strings.at(221));
 }
 
 TEST(ResourceTexts, VersionBlockFollowsVersionHeader) {
