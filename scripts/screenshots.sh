@@ -139,7 +139,7 @@ tooltip_gone() { ! e2e_driver tooltip-text >/dev/null 2>&1; }
 settings=$(e2e_rc_caption IDD_SETTINGS)
 change=$(e2e_rc_caption IDD_PASSWORD_CHANGE)
 check=$(e2e_rc_caption IDD_PASSWORD_CHECK)
-error_caption=$(e2e_text kPasswordErrorCaption)
+error_caption=$(e2e_string IDS_PASSWORD_ERROR_CAPTION)
 uninstall_caption=$(e2e_text kUninstallCaption)
 
 echo "screenshots: starting hourgauge.exe"

@@ -139,8 +139,15 @@ e2e_rc_string() {
 }
 
 e2e_rc_caption() {
-  awk -v name="$1" '$1 == name && $2 ~ /^DIALOG/ { inside = 1 }
-    inside && $1 == "CAPTION" { sub(/^[^"]*"/, ""); sub(/"[^"]*$/, ""); print; exit }' \
+  e2e__rc_block "${2:-ja}" | awk -v name="$1" '$1 == name && $2 ~ /^DIALOG/ { inside = 1 }
+    inside && $1 == "CAPTION" { sub(/^[^"]*"/, ""); sub(/"[^"]*$/, ""); print; exit }'
+}
+
+# The lines of one LANGUAGE block of the resource script: ja (the first) or en.
+e2e__rc_block() {
+  local want=LANG_JAPANESE
+  [ "$1" = en ] && want=LANG_ENGLISH
+  awk -v want="$want" '$1 == "LANGUAGE" { inside = ($2 == want ",") } inside' \
     "$HG_ROOT/res/hourgauge.rc"
 }
 
@@ -150,8 +157,12 @@ e2e_id() {
 
 # --- more helpers -------------------------------------------------------------
 #
-#   e2e_text NAME            a text of res/Texts.h, e.g. kPasswordWrong (escapes such as
-#                            \n turned into their characters, trailing blanks kept)
+#   e2e_text NAME            a name of res/Texts.h, e.g. kSysconfigTitle
+#   e2e_string NAME [ja|en]  a string-table text of res/hourgauge.rc by its id's name,
+#                            e.g. IDS_PASSWORD_WRONG, in Japanese (default) or English
+#                            (escapes such as \n turned into their characters, trailing
+#                            blanks kept)
+#   e2e_rc_caption NAME [ja|en]   a dialog's caption
 #   e2e_reg_key_exists       HKLM\SOFTWARE\Hourgauge is there
 #   e2e_reg_snapshot         every value of the program key at one moment, as
 #                            "NAME<TAB>DATA" lines (one Wine start instead of one a value;
@@ -188,6 +199,19 @@ e2e_text() {
       if (index($0, ";")) { found = 1; exit }
     }
     END { if (found) printf "%s", out; else exit 1 }' "$HG_ROOT/res/Texts.h") || return 1
+  printf '%b' "$literal"
+}
+
+e2e_string() {
+  local literal
+  literal=$(e2e__rc_block "${2:-ja}" | awk -v name="$1" '
+    $1 == "STRINGTABLE" { table = 1 }
+    table && $1 == name {
+      line = $0
+      if (match(line, /"([^"\\]|\\.)*"/)) { printf "%s", substr(line, RSTART + 1, RLENGTH - 2); found = 1 }
+      exit
+    }
+    END { if (!found) exit 1 }') || return 1
   printf '%b' "$literal"
 }
 

@@ -38,10 +38,10 @@ case_password_is_set_and_guards_the_exit() {
   local change check warning mismatch error_caption wrong bytes data
   change=$(e2e_rc_caption IDD_PASSWORD_CHANGE)
   check=$(e2e_rc_caption IDD_PASSWORD_CHECK)
-  warning=$(e2e_text kWarningCaption) || e2e_fail "no kWarningCaption in res/Texts.h"
-  mismatch=$(e2e_text kNewPasswordMismatch) || e2e_fail "no kNewPasswordMismatch in res/Texts.h"
-  error_caption=$(e2e_text kPasswordErrorCaption) || e2e_fail "no kPasswordErrorCaption in res/Texts.h"
-  wrong=$(e2e_text kPasswordWrong) || e2e_fail "no kPasswordWrong in res/Texts.h"
+  warning=$(e2e_string IDS_WARNING_CAPTION) || e2e_fail "no IDS_WARNING_CAPTION in res/hourgauge.rc"
+  mismatch=$(e2e_string IDS_NEW_PASSWORD_MISMATCH) || e2e_fail "no IDS_NEW_PASSWORD_MISMATCH in res/hourgauge.rc"
+  error_caption=$(e2e_string IDS_PASSWORD_ERROR_CAPTION) || e2e_fail "no IDS_PASSWORD_ERROR_CAPTION in res/hourgauge.rc"
+  wrong=$(e2e_string IDS_PASSWORD_WRONG) || e2e_fail "no IDS_PASSWORD_WRONG in res/hourgauge.rc"
 
   e2e_start_program
   e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "no window titled $HG_TITLE"

@@ -10,8 +10,8 @@
 # until the restart.
 case_uninstall_removes_its_traces_and_asks_for_a_restart() {
   local caption message boxes pending exe
-  caption=$(e2e_text kUninstallCaption) || e2e_fail "no kUninstallCaption in res/Texts.h"
-  message=$(e2e_text kUninstallMessage) || e2e_fail "no kUninstallMessage in res/Texts.h"
+  caption=$(e2e_string IDS_UNINSTALL_CAPTION) || e2e_fail "no IDS_UNINSTALL_CAPTION in res/hourgauge.rc"
+  message=$(e2e_string IDS_UNINSTALL_MESSAGE) || e2e_fail "no IDS_UNINSTALL_MESSAGE in res/hourgauge.rc"
   e2e_start_program
   e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "no window titled $HG_TITLE"
   e2e_wait 30 e2e_reg_exists EndTime || e2e_fail "no EndTime within 30 s: the tick does not run"
