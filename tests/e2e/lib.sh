@@ -139,16 +139,16 @@ e2e_rc_string() {
 }
 
 e2e_rc_caption() {
-  e2e__rc_block "${2:-ja}" | awk -v name="$1" '$1 == name && $2 ~ /^DIALOG/ { inside = 1 }
-    inside && $1 == "CAPTION" { sub(/^[^"]*"/, ""); sub(/"[^"]*$/, ""); print; exit }'
+  awk -v name="$1" -v want="$(e2e__rc_language "${2:-ja}")" '
+    $1 == "LANGUAGE" { lang = $2 }
+    lang == want && $1 == name && $2 ~ /^DIALOG/ { inside = 1 }
+    inside && $1 == "CAPTION" { sub(/^[^"]*"/, ""); sub(/"[^"]*$/, ""); print; exit }' \
+    "$HG_ROOT/res/hourgauge.rc"
 }
 
-# The lines of one LANGUAGE block of the resource script: ja (the first) or en.
-e2e__rc_block() {
-  local want=LANG_JAPANESE
-  [ "$1" = en ] && want=LANG_ENGLISH
-  awk -v want="$want" '$1 == "LANGUAGE" { inside = ($2 == want ",") } inside' \
-    "$HG_ROOT/res/hourgauge.rc"
+# The LANGUAGE statement's first word of a block: ja (the first) or en.
+e2e__rc_language() {
+  if [ "$1" = en ]; then echo "LANG_ENGLISH,"; else echo "LANG_JAPANESE,"; fi
 }
 
 e2e_id() {
@@ -204,14 +204,15 @@ e2e_text() {
 
 e2e_string() {
   local literal
-  literal=$(e2e__rc_block "${2:-ja}" | awk -v name="$1" '
-    $1 == "STRINGTABLE" { table = 1 }
+  literal=$(awk -v name="$1" -v want="$(e2e__rc_language "${2:-ja}")" '
+    $1 == "LANGUAGE" { lang = $2; table = 0 }
+    lang == want && $1 == "STRINGTABLE" { table = 1 }
     table && $1 == name {
       line = $0
       if (match(line, /"([^"\\]|\\.)*"/)) { printf "%s", substr(line, RSTART + 1, RLENGTH - 2); found = 1 }
       exit
     }
-    END { if (!found) exit 1 }') || return 1
+    END { if (!found) exit 1 }' "$HG_ROOT/res/hourgauge.rc") || return 1
   printf '%b' "$literal"
 }
 

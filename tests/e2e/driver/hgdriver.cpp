@@ -182,6 +182,9 @@ int Usage() {
       "  create-window TITLE SECONDS [close|ignore] [LOGFILE]\n"
       "                                     own a window that logs each WM_CLOSE\n"
       "  wait-dialog CAPTION SECONDS        a dialog with that caption exists\n"
+      "  balloon                            a tray balloon is shown: its rect and process\n"
+      "  countdown                          the countdown window: its styles and text\n"
+      "  taskbar-created TITLE              post \"TaskbarCreated\", as a new shell does\n"
       "  dialog-set-text CAPTION ID TEXT    set a control's text\n"
       "  dialog-get-text CAPTION ID         print a control's text\n"
       "  dialog-click CAPTION ID            click a button\n"
@@ -363,6 +366,16 @@ struct WindowList {
 // Shown tooltip windows anywhere on the desktop.
 BOOL CALLBACK CollectTooltip(HWND hwnd, LPARAM lParam) {
   if (_wcsicmp(ClassOf(hwnd).c_str(), L"tooltips_class32") == 0 && IsWindowVisible(hwnd))
+    reinterpret_cast<WindowList*>(lParam)->found.push_back(hwnd);
+  return TRUE;
+}
+
+// A balloon from the tray: a shown topmost tooltip window with the balloon
+// style.
+BOOL CALLBACK CollectBalloon(HWND hwnd, LPARAM lParam) {
+  if (_wcsicmp(ClassOf(hwnd).c_str(), L"tooltips_class32") == 0 && IsWindowVisible(hwnd) &&
+      (GetWindowLongW(hwnd, GWL_STYLE) & TTS_BALLOON) != 0 &&
+      (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0)
     reinterpret_cast<WindowList*>(lParam)->found.push_back(hwnd);
   return TRUE;
 }
@@ -722,6 +735,49 @@ int Run(int argc, wchar_t** argv) {
     if (tips.found.empty())
       return NotFound(L"tooltip");
     return PrintRect(tips.found.front());
+  }
+  if (cmd == L"balloon") {
+    if (argc != 2)
+      return Usage();
+    WindowList balloons;
+    EnumWindows(&CollectBalloon, reinterpret_cast<LPARAM>(&balloons));
+    if (balloons.found.empty())
+      return NotFound(L"balloon");
+    DWORD pid = 0;
+    GetWindowThreadProcessId(balloons.found.front(), &pid);
+    RECT r{};
+    GetWindowRect(balloons.found.front(), &r);
+    char line[128];
+    std::snprintf(line, sizeof line, "%ld %ld %ld %ld pid=%lu", static_cast<long>(r.left),
+                  static_cast<long>(r.top), static_cast<long>(r.right - r.left),
+                  static_cast<long>(r.bottom - r.top), static_cast<unsigned long>(pid));
+    Out(line);
+    return 0;
+  }
+  if (cmd == L"countdown") {
+    if (argc != 2)
+      return Usage();
+    HWND hwnd = FindWindowW(L"HourgaugeLiteCountdown", nullptr);
+    if (hwnd == nullptr || !IsWindowVisible(hwnd))
+      return NotFound(L"countdown window");
+    std::wstring text;
+    TextOf(hwnd, &text);
+    const LONG exStyle = GetWindowLongW(hwnd, GWL_EXSTYLE);
+    char line[160];
+    std::snprintf(line, sizeof line, "topmost=%d noactivate=%d toolwindow=%d active=%d text=",
+                  (exStyle & WS_EX_TOPMOST) != 0, (exStyle & WS_EX_NOACTIVATE) != 0,
+                  (exStyle & WS_EX_TOOLWINDOW) != 0,
+                  GetForegroundWindow() == hwnd || GetActiveWindow() == hwnd);
+    Out(line + Utf8(text));
+    return 0;
+  }
+  if (cmd == L"taskbar-created") {
+    if (argc != 3)
+      return Usage();
+    HWND hwnd = FindTopLevel(argv[2], Kind::NotDialog);
+    if (hwnd == nullptr)
+      return NotFound(argv[2]);
+    return Post(hwnd, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
   }
   if (cmd == L"reg-bytes") {
     if (argc != 4)
