@@ -29,12 +29,16 @@ if [ ${#missing[@]} -gt 0 ]; then
   sudo_ apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# Wine needs a Japanese locale so that the program's ANSI code page is 932.
-if [ "${1:-}" != "--native-only" ] && ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  echo "install-deps: generating ja_JP.UTF-8"
-  sudo_ sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | sudo_ tee -a /etc/locale.gen >/dev/null
-  sudo_ locale-gen >/dev/null
+# Wine needs a Japanese locale so that the program's ANSI code page is 932,
+# and an English one for the English display language.
+if [ "${1:-}" != "--native-only" ]; then
+  for loc in ja_JP en_US; do
+    locale -a 2>/dev/null | grep -qi "^$loc\.utf-\?8$" && continue
+    echo "install-deps: generating $loc.UTF-8"
+    sudo_ sed -i "s/^# *\($loc.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen || echo "$loc.UTF-8 UTF-8" | sudo_ tee -a /etc/locale.gen >/dev/null
+    sudo_ locale-gen >/dev/null
+  done
 fi
 # Some machines cannot run 32-bit x86 code at all (the kernel refuses i386
 # programs, so wine32 cannot start). There the 32-bit Wine runs under qemu's

@@ -23,10 +23,12 @@
 #   hg_day_key [EPOCH]            (year*12 + month)*31 + day of the local date in $HG_TZ
 #
 # Every wine call gets WINEPREFIX, WINEDEBUG=-all, the DLL overrides, DISPLAY
-# and LC_ALL=ja_JP.UTF-8 on its own command line (that is what switches Wine
-# to code page 932).
+# and LC_ALL=$HG_WINE_LOCALE on its own command line: ja_JP.UTF-8 unless set
+# (that is what switches Wine to a Japanese display language and code page
+# 932); en_US.UTF-8 gives an English Windows with code page 1252.
 
 HG_WINE_DESKTOP_SIZE=${HG_WINE_DESKTOP_SIZE:-1024x768}
+HG_WINE_LOCALE=${HG_WINE_LOCALE:-ja_JP.UTF-8}
 HG_XVFB_PID=${HG_XVFB_PID:-}
 HG_BG_PID=${HG_BG_PID:-}
 export WINEDEBUG=-all
@@ -142,13 +144,13 @@ hg__tz_env() {
 }
 
 hg_wine() {
-  env "$(hg__tz_env)" LC_ALL=ja_JP.UTF-8 wine "$@"
+  env "$(hg__tz_env)" LC_ALL="$HG_WINE_LOCALE" wine "$@"
 }
 
 hg_wine_bg() {
   local log=$1
   shift
-  env "$(hg__tz_env)" LC_ALL=ja_JP.UTF-8 wine "$@" >"$log" 2>&1 &
+  env "$(hg__tz_env)" LC_ALL="$HG_WINE_LOCALE" wine "$@" >"$log" 2>&1 &
   HG_BG_PID=$!
 }
 
