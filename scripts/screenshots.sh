@@ -6,7 +6,10 @@
 # way a parent uses it, each picture cut to the tooltip, menu, dialog or
 # message box it shows.
 #
-#   bash scripts/screenshots.sh [--no-build] [--out DIR]
+#   bash scripts/screenshots.sh [--no-build] [--lang ja|en] [--out DIR]
+#
+# --lang en runs Wine with an English locale, so the program shows its
+# English texts; its pictures go to docs/img/en/ unless --out says otherwise.
 #
 # tooltip.png         the tray tooltip, over the icon at the right end of the taskbar
 # menu.png            the tray menu, no password set yet ("パスワード設定")
@@ -15,6 +18,8 @@
 # password-check.png  the password check the exit command asks for
 # password-error.png  the box for a wrong password
 # uninstall.png       the box the uninstall command ends with (password cleared first)
+# balloon.png         the balloon ten minutes before a power-off, over the tray
+# countdown.png       the countdown window of the last minute, near the tray
 #
 # Under Wine the System event log is empty, so the tooltip's three days show
 # 0 minutes of use each. The caption buttons need Wine's Marlett font (Debian
@@ -28,10 +33,15 @@ source "$HG_ROOT/scripts/wine-env.sh"
 source "$HG_ROOT/tests/e2e/lib.sh"
 
 build=1
-out=$HG_ROOT/docs/img
+lang=ja
+out=
 while [ $# -gt 0 ]; do
   case $1 in
   --no-build) build=0 ;;
+  --lang)
+    lang=${2:?--lang needs ja or en}
+    shift
+    ;;
   --out)
     out=${2:?--out needs a folder}
     shift
@@ -52,6 +62,15 @@ die() {
   echo "screenshots: $*" >&2
   exit 1
 }
+
+case $lang in
+ja) out=${out:-$HG_ROOT/docs/img} ;;
+en)
+  out=${out:-$HG_ROOT/docs/img/en}
+  export HG_WINE_LOCALE=en_US.UTF-8
+  ;;
+*) die "--lang must be ja or en" ;;
+esac
 
 cd "$HG_ROOT" || die "no repository"
 if [ "$build" = 1 ]; then
@@ -132,15 +151,15 @@ tray_up() { [ "$(e2e_tray_icons)" = 1 ]; }
 tooltip_full() {
   local tip
   tip=$(e2e_driver tooltip-text 2>/dev/null) || return 1
-  [[ $tip == LastTime\(*$'\n'*日* ]]
+  [[ $tip == *min*$'\n'*'('*min*')'* ]]
 }
 tooltip_gone() { ! e2e_driver tooltip-text >/dev/null 2>&1; }
 
-settings=$(e2e_rc_caption IDD_SETTINGS)
-change=$(e2e_rc_caption IDD_PASSWORD_CHANGE)
-check=$(e2e_rc_caption IDD_PASSWORD_CHECK)
-error_caption=$(e2e_string IDS_PASSWORD_ERROR_CAPTION)
-uninstall_caption=$(e2e_text kUninstallCaption)
+settings=$(e2e_rc_caption IDD_SETTINGS "$lang")
+change=$(e2e_rc_caption IDD_PASSWORD_CHANGE "$lang")
+check=$(e2e_rc_caption IDD_PASSWORD_CHECK "$lang")
+error_caption=$(e2e_string IDS_PASSWORD_ERROR_CAPTION "$lang")
+uninstall_caption=$(e2e_string IDS_UNINSTALL_CAPTION "$lang")
 
 echo "screenshots: starting hourgauge.exe"
 e2e_start_program
@@ -227,8 +246,51 @@ dialog_shot uninstall "$uninstall_caption"
 e2e_driver msgbox-ok "$uninstall_caption" || e2e_fail "could not answer the box"
 e2e_wait 15 eval '! e2e_program_alive' || e2e_fail "the program did not end after the uninstall"
 
+# The warnings. Under Wine the System log is empty and every recount gives
+# the whole limit back: with 10 minutes and 610 seconds stored, the tick
+# after the one that reaches 600 is ten minutes before the power-off.
+e2e_wait 30 eval '! e2e_reg_key_exists' || e2e_fail "the program key is still there"
+e2e_set_reg LastDate "$(hg_day_key)"
+e2e_set_reg LimitTime 10
+e2e_set_reg LastTime 610
+echo "screenshots: starting hourgauge.exe for the warnings"
+e2e_start_program
+e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "no window titled $HG_TITLE"
+e2e_wait 40 e2e_driver balloon >/dev/null || e2e_fail "no balloon"
+xdotool mousemove 500 300
+sleep 1
+read -r bx by bw bh _ <<<"$(e2e_driver balloon)"
+# The balloon and the tray under it, to the screen's right edge.
+tray_bottom=$(e2e_driver tray-icons | sed -n 's/^tray //p' | awk '{ print $2 + $4 }')
+shot_rect balloon "$((bx - 8)) $((by - 8)) $((1024 - bx + 8)) $((tray_bottom - by + 8))"
+e2e_driver send-command "$HG_TITLE" "$(e2e_id ID_APP_EXIT)" || e2e_fail "could not close the program"
+e2e_wait 15 eval '! e2e_program_alive' || e2e_fail "the program did not end"
+
+# The countdown: the day-start adjustment puts the end of the accounting
+# day a minute and a half from now.
+now=$(date +%s)
+midnight=$(e2e_midnight_epoch "$now")
+adjust=$(((now - midnight + 60 + 59) / 60))
+boundary=$((midnight + adjust * 60))
+e2e_set_reg AdjustTime "$adjust"
+e2e_set_reg LastDate "$(hg_day_key $((midnight - 1)))"
+e2e_set_reg LimitTime 60
+e2e_set_reg LastTime 3000
+echo "screenshots: starting hourgauge.exe for the countdown"
+e2e_start_program
+e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "no window titled $HG_TITLE"
+while [ $(($(date +%s) + 48)) -lt "$boundary" ]; do sleep 1; done
+e2e_wait 10 e2e_driver countdown >/dev/null || e2e_fail "no countdown window"
+countdown=$(e2e_driver countdown)
+countdown=${countdown#*rect=}
+countdown=${countdown% text=*}
+read -r cx cy cw ch <<<"$countdown"
+shot_rect countdown "$((cx - 12)) $((cy - 12)) $((1024 - cx + 12)) $((768 - cy + 12))"
+e2e_driver send-command "$HG_TITLE" "$(e2e_id ID_APP_EXIT)" || e2e_fail "could not close the program"
+e2e_wait 15 eval '! e2e_program_alive' || e2e_fail "the program did not end"
+
 too_big=
-for f in tooltip menu settings password-change password-check password-error uninstall; do
+for f in tooltip menu settings password-change password-check password-error uninstall balloon countdown; do
   size=$(stat -c %s "$out/$f.png")
   [ "$size" -lt 102400 ] || too_big+=" $f.png ($size bytes)"
 done

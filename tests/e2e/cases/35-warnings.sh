@@ -59,7 +59,7 @@ case_last_minute_counts_down_then_the_power_off() {
   second=$(e2e_driver countdown) || e2e_fail "the countdown window went away before the power-off"
   echo "$first"
   echo "$second"
-  [[ $first == "topmost=1 noactivate=1 toolwindow=1 active=0 text="* ]] ||
+  [[ $first == "topmost=1 noactivate=1 toolwindow=1 active=0 rect="*" text="* ]] ||
     e2e_fail "countdown window: got '$first', expected topmost, no activation, a tool window, not active"
   text=$(e2e_string IDS_COUNTDOWN)
   n1=$(sed -n 's/.*text=.* \([0-9][0-9]*\) .*/\1/p' <<<"$first")

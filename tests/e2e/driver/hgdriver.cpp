@@ -183,7 +183,7 @@ int Usage() {
       "                                     own a window that logs each WM_CLOSE\n"
       "  wait-dialog CAPTION SECONDS        a dialog with that caption exists\n"
       "  balloon                            a tray balloon is shown: its rect and process\n"
-      "  countdown                          the countdown window: its styles and text\n"
+      "  countdown                          the countdown window: styles, rect and text\n"
       "  taskbar-created TITLE              post \"TaskbarCreated\", as a new shell does\n"
       "  dialog-set-text CAPTION ID TEXT    set a control's text\n"
       "  dialog-get-text CAPTION ID         print a control's text\n"
@@ -763,11 +763,16 @@ int Run(int argc, wchar_t** argv) {
     std::wstring text;
     TextOf(hwnd, &text);
     const LONG exStyle = GetWindowLongW(hwnd, GWL_EXSTYLE);
-    char line[160];
-    std::snprintf(line, sizeof line, "topmost=%d noactivate=%d toolwindow=%d active=%d text=",
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "topmost=%d noactivate=%d toolwindow=%d active=%d rect=%ld %ld %ld %ld text=",
                   (exStyle & WS_EX_TOPMOST) != 0, (exStyle & WS_EX_NOACTIVATE) != 0,
                   (exStyle & WS_EX_TOOLWINDOW) != 0,
-                  GetForegroundWindow() == hwnd || GetActiveWindow() == hwnd);
+                  GetForegroundWindow() == hwnd || GetActiveWindow() == hwnd,
+                  static_cast<long>(r.left), static_cast<long>(r.top),
+                  static_cast<long>(r.right - r.left), static_cast<long>(r.bottom - r.top));
     Out(line + Utf8(text));
     return 0;
   }
