@@ -25,6 +25,7 @@ public:
   std::int64_t AccountingNow();
   std::int64_t SettleAccountingDay();
   void ForceShutdown();
+  bool EnableShutdownPrivilege();
   void RecountUsage();
   void RecordPreviousSession(std::int64_t t);
   void OnTimer(UINT nIDEvent);
@@ -44,6 +45,8 @@ public:
   // The tray icon record; the 488-byte form on the Windows build.
   NotifyIconDataA m_nid;
   BOOL m_bFirstPaint = TRUE;
+  // Non-zero while the tick's timer runs (SetTimer's result, which Windows
+  // promises only to be non-zero; the timer itself is kTickTimerId).
   std::uint8_t m_nTimerId = 0;
   BOOL m_bAllowClose = FALSE;
 
@@ -63,6 +66,7 @@ protected:
   void OnClose();
   void OnAppExit();
   BOOL OnQueryEndSession();
+  void OnEndSession(BOOL bEnding);
   Lresult OnTrayNotify(Wparam wParam, Lparam lParam);
   void OnChangePassword();
   void OnSettings();

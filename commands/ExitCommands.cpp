@@ -15,7 +15,7 @@ void CLimitWnd::OnQuit() {
   if (!ConfirmPassword())
     return;
   if (m_nTimerId != 0)
-    m_platform.KillTimer(m_hWnd, m_nTimerId);
+    m_platform.KillTimer(m_hWnd, kTickTimerId);
   m_nTimerId = 0;
   for (int tries = 0; tries < kCompanionCloseTries; ++tries) {
     Hwnd companion = m_platform.FindWindowA(nullptr, text::kSysconfigTitle);
@@ -39,7 +39,7 @@ void CLimitWnd::OnUninstall() {
   m_platform.RegDeleteKeyA(kHkeyLocalMachine, reg::kProgramKey);
   DeleteRegValue(kHkeyLocalMachine, reg::kRunKey, reg::kAutostartValue);
   if (m_nTimerId != 0)
-    m_platform.KillTimer(m_hWnd, m_nTimerId);
+    m_platform.KillTimer(m_hWnd, kTickTimerId);
   m_nTimerId = 0;
   MessageBox(text::kUninstallMessage, text::kUninstallCaption, MB_ICONEXCLAMATION | MB_OK);
   m_bAllowClose = TRUE;

@@ -50,7 +50,8 @@ TEST(FaultInjectionTest, RefusedTokenAndRefusedPowerOffLeaveTheProgramRunning) {
   p.Start();
   p.wnd->m_nLastTime = 0;
   p.Tick(2);
-  EXPECT_EQ(p.PowerOffs(), 2u);
+  EXPECT_EQ(p.PowerOffs(), 0u) << "no token, no privilege: no power-off request";
+  EXPECT_EQ(p.Logoffs(), 2u);
   EXPECT_EQ(p.Get("LastTime"), "0");
   EXPECT_EQ(p.Get("LastDate"), "752964");
   EXPECT_TRUE(p.Alive());
