@@ -159,8 +159,8 @@ void CLimitWnd::WriteRegString(Hkey root, const char* keyPath, const char* value
   hg::WriteRegString(m_platform, root, keyPath, valueName, text);
 }
 
-void CLimitWnd::DeleteRegValue(Hkey root, const char* keyPath, const char* valueName) {
-  hg::DeleteRegValue(m_platform, root, keyPath, valueName);
+LONG CLimitWnd::DeleteRegValue(Hkey root, const char* keyPath, const char* valueName) {
+  return hg::DeleteRegValue(m_platform, root, keyPath, valueName);
 }
 
 } // namespace hg

@@ -36,7 +36,7 @@ public:
   // The store, for the program key and the Run key of HKEY_LOCAL_MACHINE.
   std::string ReadRegString(Hkey root, const char* keyPath, const char* valueName);
   void WriteRegString(Hkey root, const char* keyPath, const char* valueName, const char* text);
-  void DeleteRegValue(Hkey root, const char* keyPath, const char* valueName);
+  LONG DeleteRegValue(Hkey root, const char* keyPath, const char* valueName);
 
   // Tray (app/TrayIcon.cpp).
   void RefreshTooltip();
@@ -72,6 +72,7 @@ protected:
   void OnSettings();
   void OnQuit();
   void OnUninstall();
+  void ShowUninstallFailure(DWORD error);
   void PostNcDestroy() override;
 
   void BuildTrayRecord(Hwnd hwnd, UINT flags);

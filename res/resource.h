@@ -26,3 +26,7 @@
 #define AFX_IDP_PARSE_INT_RANGE 61714
 #define AFX_IDP_PARSE_STRING_SIZE 61716
 #define AFX_IDP_PARSE_UINT 61719
+
+// The program's own messages in the string table.
+#define IDS_UNINSTALL_NEEDS_ADMIN 200 // uninstall refused: run as administrator
+#define IDS_UNINSTALL_FAILED 201      // uninstall failed for another reason

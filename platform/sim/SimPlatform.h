@@ -152,7 +152,11 @@ public:
 
   // Files.
   void SetModulePath(const std::string& path) { m_modulePath = path; }
+  // Moves scheduled; a refused one is not.
   const std::vector<FileMove>& FileMoves() const { return m_fileMoves; }
+  // MoveFileExA fails with this error (0: it succeeds). A delayed move needs
+  // an administrator: a standard account gets ERROR_ACCESS_DENIED.
+  void RefuseFileMoves(DWORD error) { m_fileMoveError = error; }
   DWORD SleptMilliseconds() const { return m_sleptMs; }
 
   // Screen, cursor, failures of window services.
@@ -387,6 +391,7 @@ private:
 
   std::string m_modulePath = "C:\\Program Files\\Hourgauge\\hourgauge.exe";
   std::vector<FileMove> m_fileMoves;
+  DWORD m_fileMoveError = 0;
   DWORD m_sleptMs = 0;
 
   int m_screenWidth = 1024, m_screenHeight = 768;

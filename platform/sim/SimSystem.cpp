@@ -243,6 +243,10 @@ DWORD SimPlatform::GetModuleFileNameA(char* buffer, DWORD size) {
 }
 
 BOOL SimPlatform::MoveFileExA(const char* existing, const char* replacement, DWORD flags) {
+  if (m_fileMoveError != 0) {
+    m_lastError = m_fileMoveError;
+    return FALSE;
+  }
   FileMove move{existing, std::nullopt, flags};
   if (replacement != nullptr)
     move.replacement = replacement;

@@ -16,7 +16,7 @@ TEST(FaultInjectionTest, UncreatableProgramKeyRunsOnDefaultsAndStoresNothing) {
   p.Start();
   EXPECT_FALSE(p.platform.RegKeyExists(reg::kProgramKey));
   EXPECT_EQ(p.platform.RegText(reg::kRunKey, "Hourgauge"),
-            "C:\\Program Files\\Hourgauge\\hourgauge.exe")
+            "\"C:\\Program Files\\Hourgauge\\hourgauge.exe\"")
       << "the autostart entry lives elsewhere and is still written";
   p.Tick(40);
   EXPECT_EQ(p.wnd->m_nLastTime, 3600 - 10) << "counted in memory all the same";

@@ -189,7 +189,7 @@ TEST_F(SettleTest, AutostartEntryIsTheFirstRegistryAccessEvenBeforeAPowerOff) {
   ASSERT_TRUE(firstSet);
   EXPECT_EQ(firstSet->key, reg::kRunKey);
   EXPECT_EQ(firstSet->name, "Hourgauge");
-  EXPECT_EQ(firstSet->data, "D:\\hg\\hourgauge.exe");
+  EXPECT_EQ(firstSet->data, "\"D:\\hg\\hourgauge.exe\"");
   EXPECT_EQ(p.PowerOffs(), 1u);
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/sim/RcResources.h"
+#include "res/resource.h"
 #include "res/version.h"
 
 namespace hg::sim {
@@ -244,11 +245,15 @@ TEST(ResourceTexts, ControlKindsAreRecognised) {
 
 TEST(ResourceTexts, StringTable) {
   const RcResources& res = LoadRcResources();
-  ASSERT_EQ(res.strings.size(), 4u);
+  ASSERT_EQ(res.strings.size(), 6u);
   EXPECT_BYTES("Hourgauge", res.strings.at(57344));
   EXPECT_BYTES("%1 から %2 までの整数を入力してください。", res.strings.at(61714));
   EXPECT_BYTES("%1 文字以内で入力してください。", res.strings.at(61716));
   EXPECT_BYTES("正の整数を入力してください。", res.strings.at(61719));
+  EXPECT_BYTES("アンインストールするには、HourgaugeLite を管理者として実行してください。",
+               res.strings.at(IDS_UNINSTALL_NEEDS_ADMIN));
+  EXPECT_BYTES("HourgaugeLite をアンインストールできませんでした。HourgaugeLite は動作を続けます。",
+               res.strings.at(IDS_UNINSTALL_FAILED));
 }
 
 TEST(ResourceTexts, VersionBlockFollowsVersionHeader) {
