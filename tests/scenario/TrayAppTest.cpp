@@ -218,6 +218,24 @@ TEST_F(TrayAppTest, TimerIsStoppedByItsIdentifierNotBySetTimersResult) {
   EXPECT_FALSE(p.Alive());
 }
 
+// Menu 128 holds four popups; the tray shows only the first.
+TEST_F(TrayAppTest, TrayMenuIsTheFirstOfTheFourPopups) {
+  Hmenu menu = p.platform.LoadMenuA(IDR_MAINFRAME);
+  ASSERT_NE(menu, 0u);
+  for (int i = 0; i < 4; ++i)
+    EXPECT_NE(p.platform.GetSubMenu(menu, i), 0u) << i;
+  EXPECT_EQ(p.platform.GetSubMenu(menu, 4), 0u);
+  p.platform.DestroyMenu(menu);
+  p.Start();
+  p.platform.SendMessageA(p.hwnd, WM_TRAYNOTIFY, 101, WM_RBUTTONDOWN);
+  ASSERT_EQ(p.platform.Popups().size(), 1u);
+  const auto& items = p.platform.Popups()[0].items;
+  ASSERT_EQ(items.size(), 6u);
+  EXPECT_EQ(items.front().first, static_cast<UINT>(ID_CHANGE_PASSWORD));
+  EXPECT_EQ(items.back().first, static_cast<UINT>(ID_QUIT));
+  EXPECT_EQ(p.platform.LiveMenus(), 0);
+}
+
 TEST_F(TrayAppTest, TheApplicationEndsWhenItsWindowIsDestroyed) {
   p.Start();
   p.platform.PostMessageA(p.hwnd, WM_COMMAND, ID_APP_EXIT, 0);

@@ -131,13 +131,13 @@ TEST(ResourceTexts, LanguageIsJapanese) {
   EXPECT_EQ(LoadRcResources().language, 0x0411);
 }
 
-TEST(ResourceTexts, MainMenuHasOnePopupWithTheItemsInOrder) {
+TEST(ResourceTexts, MainMenuFirstPopupHasTheItemsInOrder) {
   const RcResources& res = LoadRcResources();
   ASSERT_EQ(res.menus.size(), 1u);
   ASSERT_EQ(res.menus.count(128), 1u);
   const RcMenu& menu = res.menus.at(128);
   EXPECT_EQ(menu.id, 128u);
-  ASSERT_EQ(menu.items.size(), 1u);
+  ASSERT_EQ(menu.items.size(), 4u);
   const RcMenuItem& file = menu.items[0];
   EXPECT_TRUE(file.popup);
   EXPECT_BYTES("ﾌｧｲﾙ(&F)", file.text);
@@ -167,6 +167,43 @@ TEST(ResourceTexts, MainMenuHasOnePopupWithTheItemsInOrder) {
     EXPECT_BYTES(expected[i].text, item.text);
   }
   EXPECT_BYTES("\x83\x70\x83\x58\x83\x8F\x81\x5B\x83\x68\x95\xCF\x8D\x58(&P)", file.items[0].text);
+}
+
+// The framework's edit, view and help popups follow the first; nothing shows
+// them.
+TEST(ResourceTexts, MainMenuFurtherPopupsAreTheFrameworksOwn) {
+  const RcMenu& menu = LoadRcResources().menus.at(128);
+  ASSERT_EQ(menu.items.size(), 4u);
+  struct Item {
+    UINT id;
+    const char* text;
+  };
+  struct Popup {
+    const char* text;
+    std::vector<Item> items; // id 0: separator
+  };
+  const Popup expected[] = {
+      {"編集(&E)",
+       {{57643, "元に戻す(&U)\tCtrl+Z"},
+        {0, ""},
+        {57635, "切り取り(&T)\tCtrl+X"},
+        {57634, "コピー(&C)\tCtrl+C"},
+        {57637, "貼り付け(&P)\tCtrl+V"}}},
+      {"表示(&V)", {{59393, "ステータス バー(&S)"}}},
+      {"ヘルプ(&H)", {{57664, "バージョン情報 HourgaugeLite(&A)..."}}},
+  };
+  for (std::size_t p = 0; p < std::size(expected); ++p) {
+    SCOPED_TRACE("popup " + std::to_string(p + 1));
+    const RcMenuItem& popup = menu.items[p + 1];
+    EXPECT_TRUE(popup.popup);
+    EXPECT_BYTES(expected[p].text, popup.text);
+    ASSERT_EQ(popup.items.size(), expected[p].items.size());
+    for (std::size_t i = 0; i < popup.items.size(); ++i) {
+      EXPECT_EQ(popup.items[i].separator, expected[p].items[i].id == 0);
+      EXPECT_EQ(popup.items[i].id, expected[p].items[i].id);
+      EXPECT_BYTES(expected[p].items[i].text, popup.items[i].text);
+    }
+  }
 }
 
 TEST(ResourceTexts, DialogsMatchByteForByte) {
