@@ -332,6 +332,37 @@ std::string RcDir() {
   return path.substr(0, path.find_last_of('/'));
 }
 
+// The manifest Windows reads before the program starts: system DPI aware,
+// Common Controls 6, every Windows from Vista to 11 named, and no execution
+// level (which would end the registry redirection a standard account's
+// writes rely on).
+TEST(ResourceTexts, ManifestDeclaresWhatWindowsReadsAndNoExecutionLevel) {
+  const RcResources& res = LoadRcResources();
+  ASSERT_EQ(res.manifests.size(), 1u);
+  ASSERT_EQ(res.manifests.count(1), 1u); // CREATEPROCESS_MANIFEST_RESOURCE_ID
+  std::ifstream in(RcDir() + "/" + res.manifests.at(1), std::ios::binary);
+  ASSERT_TRUE(in) << "cannot open the manifest";
+  const std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto has = [&xml](const std::string& text) { return xml.find(text) != std::string::npos; };
+  EXPECT_TRUE(has("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"));
+  EXPECT_TRUE(has("<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">"));
+  EXPECT_TRUE(has("version=\"" HG_VERSION_STRING "\" processorArchitecture=\"x86\""))
+      << "the program's own identity follows res/version.h";
+  EXPECT_TRUE(has(
+      "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>"));
+  EXPECT_TRUE(has("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""));
+  EXPECT_TRUE(has("publicKeyToken=\"6595b64144ccf1df\""));
+  for (const char* os : {"{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+                         "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+                         "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+                         "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+                         "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) // 10 and 11
+    EXPECT_TRUE(has(std::string("<supportedOS Id=\"") + os + "\"/>")) << os;
+  EXPECT_FALSE(has("trustInfo"));
+  EXPECT_FALSE(has("requestedExecutionLevel"));
+  EXPECT_FALSE(has("requestedPrivileges"));
+}
+
 struct IconImage {
   int size = 0;
   int bpp = 0;
