@@ -23,6 +23,21 @@ TEST(FaultInjectionTest, UncreatableProgramKeyRunsOnDefaultsAndStoresNothing) {
   EXPECT_FALSE(p.platform.RegKeyExists(reg::kProgramKey));
 }
 
+// A start without the rights to the Run key (a standard account) goes on
+// as usual: the entry stays as it was, the accounting is stored.
+TEST(FaultInjectionTest, ReadOnlyRunKeyLeavesTheEntryAndStartsAsUsual) {
+  Program p;
+  p.At(2024, 1, 5, 9, 0);
+  p.platform.SetRegText(reg::kRunKey, "Hourgauge", "C:\\Old\\hourgauge.exe");
+  p.platform.MakeKeyReadOnly(reg::kRunKey);
+  p.Start();
+  EXPECT_EQ(p.platform.RegText(reg::kRunKey, "Hourgauge"), "C:\\Old\\hourgauge.exe");
+  EXPECT_TRUE(p.Alive());
+  EXPECT_EQ(p.Get("LastDate"), "752964");
+  p.Tick();
+  EXPECT_EQ(p.Get("LastTime"), "3599");
+}
+
 TEST(FaultInjectionTest, ValuesOfAnotherTypeReadAsTheirBytes) {
   Program p;
   p.At(2024, 1, 5, 9, 0);
