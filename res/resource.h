@@ -30,6 +30,13 @@
 #define ID_EDIT_PASTE 57637
 #define ID_VIEW_STATUS_BAR 59393
 #define ID_APP_ABOUT 57664
+// Notices before a forced power-off, in the string table.
+#define IDS_NOTICE_10MIN 200
+#define IDS_NOTICE_5MIN 201
+#define IDS_NOTICE_1MIN 202
+#define IDS_NOTICE_DAY_SPENT 203
+#define IDS_COUNTDOWN 204   // the countdown window's text, "%d": seconds
+#define IDS_NOTICE_FONT 205 // the countdown window's font face
 
 // The framework's validation messages in the string table.
 #define AFX_IDP_PARSE_INT_RANGE 61714
@@ -37,5 +44,5 @@
 #define AFX_IDP_PARSE_UINT 61719
 
 // The program's own messages in the string table.
-#define IDS_UNINSTALL_NEEDS_ADMIN 200 // uninstall refused: run as administrator
-#define IDS_UNINSTALL_FAILED 201      // uninstall failed for another reason
+#define IDS_UNINSTALL_NEEDS_ADMIN 210 // uninstall refused: run as administrator
+#define IDS_UNINSTALL_FAILED 211      // uninstall failed for another reason
