@@ -134,7 +134,10 @@ void CLimitWnd::OnAppExit() {
 BOOL CLimitWnd::OnQueryEndSession() {
   if (!CWnd::OnQueryEndSession())
     return FALSE;
-  SaveAccountingState();
+  // After the exit and uninstall commands (no timer) nothing may be written,
+  // as in OnClose: the uninstall has removed the program key.
+  if (m_nTimerId != 0)
+    SaveAccountingState();
   return TRUE;
 }
 
@@ -144,7 +147,8 @@ void CLimitWnd::OnEndSession(BOOL bEnding) {
   CWnd::OnEndSession(bEnding);
   if (!bEnding)
     return;
-  SaveAccountingState();
+  if (m_nTimerId != 0)
+    SaveAccountingState();
   m_platform.Shell_NotifyIconA(NIM_DELETE, &m_nid);
   m_bAllowClose = TRUE;
   PostMessage(WM_CLOSE);

@@ -177,6 +177,20 @@ TEST_F(TrayAppTest, SessionThatReallyEndsSavesRemovesTheIconAndCloses) {
   EXPECT_TRUE(p.platform.QuitPosted());
 }
 
+// Windows may end the session while the uninstall's message box is open:
+// the removed program key must not come back.
+TEST_F(TrayAppTest, SessionEndAfterTheUninstallWritesNothing) {
+  p.Start();
+  p.Tick(3);
+  p.platform.SendMessageA(p.hwnd, WM_COMMAND, ID_UNINSTALL, 0);
+  ASSERT_FALSE(p.platform.RegKeyExists(reg::kProgramKey));
+  EXPECT_EQ(p.platform.SendMessageA(p.hwnd, WM_QUERYENDSESSION, 0, 0), TRUE);
+  p.platform.SendMessageA(p.hwnd, WM_ENDSESSION, TRUE, 0);
+  p.platform.Pump();
+  EXPECT_FALSE(p.Alive());
+  EXPECT_FALSE(p.platform.RegKeyExists(reg::kProgramKey));
+}
+
 TEST_F(TrayAppTest, CancelledSessionEndKeepsRunning) {
   p.Start();
   p.Tick(3);
