@@ -15,7 +15,9 @@ bool AppendDayTotalLine(Platform& platform, int year, const std::string& startTe
   start.year = end.year = year;
   std::int64_t startTime = platform.MakeLocalTime(start);
   std::int64_t endTime = platform.MakeLocalTime(end);
-  if (startTime > endTime) {
+  // Only a session over the turn of the year starts in a later month than it
+  // ends; a clock turned back within the year keeps its negative length.
+  if (start.month > end.month) {
     start.year = year - 1;
     startTime = platform.MakeLocalTime(start);
   }

@@ -8,8 +8,9 @@
 namespace hg {
 
 // The list with the session from startText to endText appended. Both times
-// are rebuilt with the year of `year`; a start that would come after its end
-// lies in the year before (a session over the turn of the year). When the
+// are rebuilt with the year of `year`; a start in a later month than its end
+// lies in the year before (a session over the turn of the year), while any
+// other start after its end (a clock turned back) gives a negative length. When the
 // list would outgrow what a read gives back, its oldest lines go, so that it
 // stays readable. False, and the list untouched, when either text is not a
 // time text.

@@ -3,20 +3,44 @@
 #include "store/ValueNames.h"
 
 namespace hg {
+namespace {
+// A planned shutdown of no particular kind: a reason of 0 would be logged as
+// unplanned and can make Windows collect a system-state file first.
+constexpr DWORD kShutdownReason =
+    SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED;
+// With Terminal Services on (every current Windows) EWX_FORCE alone does not
+// end a program that hangs at the session end; EWX_FORCEIFHUNG does.
+constexpr UINT kPowerOffFlags = EWX_POWEROFF | EWX_FORCE | EWX_FORCEIFHUNG;
+// Ending the session needs no privilege.
+constexpr UINT kLogoffFlags = EWX_LOGOFF | EWX_FORCE;
+} // namespace
+
+// True once the shutdown privilege is enabled in the process's token.
+// AdjustTokenPrivileges reports a privilege the account does not hold by
+// succeeding with ERROR_NOT_ALL_ASSIGNED.
+bool CLimitWnd::EnableShutdownPrivilege() {
+  Handle token = 0;
+  if (!m_platform.OpenProcessToken(TOKEN_ADJUST_PRIVILEGES, &token))
+    return false;
+  Luid shutdown;
+  bool enabled = false;
+  if (m_platform.LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &shutdown)) {
+    enabled = m_platform.AdjustTokenPrivileges(token, FALSE, shutdown, SE_PRIVILEGE_ENABLED) &&
+              m_platform.GetLastError() == ERROR_SUCCESS;
+  }
+  m_platform.CloseHandle(token);
+  return enabled;
+}
 
 void CLimitWnd::ForceShutdown() {
   WriteNumber(reg::kLastDate, m_nLastDate);
   WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kLastTime, "0");
 
-  // Results are not looked at: a refused request is simply made again on the
-  // next tick while the allowance stays spent.
-  Handle token = 0;
-  m_platform.OpenProcessToken(TOKEN_ADJUST_PRIVILEGES, &token);
-  Luid shutdown;
-  m_platform.LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &shutdown);
-  m_platform.AdjustTokenPrivileges(token, FALSE, shutdown, SE_PRIVILEGE_ENABLED);
-  m_platform.CloseHandle(token);
-  m_platform.ExitWindowsEx(EWX_POWEROFF | EWX_FORCE, 0);
+  // An account that may not power the PC off still loses its session. Either
+  // request is made again on every tick while the allowance stays spent.
+  if (EnableShutdownPrivilege() && m_platform.ExitWindowsEx(kPowerOffFlags, kShutdownReason))
+    return;
+  m_platform.ExitWindowsEx(kLogoffFlags, kShutdownReason);
 }
 
 } // namespace hg

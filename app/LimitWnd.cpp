@@ -27,6 +27,7 @@ BEGIN_MESSAGE_MAP(CLimitWnd, CWnd)
   ON_COMMAND(ID_APP_EXIT, OnAppExit)
   ON_WM_TIMER()
   ON_WM_QUERYENDSESSION()
+  ON_WM_ENDSESSION()
   ON_COMMAND(ID_CHANGE_PASSWORD, OnChangePassword)
   ON_COMMAND(ID_SETTINGS, OnSettings)
   ON_COMMAND(ID_QUIT, OnQuit)
@@ -97,6 +98,10 @@ void CLimitWnd::OnSize(UINT nType, int cx, int cy) {
 }
 
 void CLimitWnd::OnClose() {
+  // While Windows shuts down, a close request is part of the session's end
+  // (the end-session messages may not reach a program that is busy).
+  if (!m_bAllowClose && m_platform.GetSystemMetrics(SM_SHUTTINGDOWN) != 0)
+    m_bAllowClose = TRUE;
   if (!m_bAllowClose) {
     // Closing is refused: the window goes back to the tray. A window that is
     // already minimised gets no WM_SIZE from another minimise, and a hidden
@@ -111,7 +116,7 @@ void CLimitWnd::OnClose() {
   // After the exit and uninstall commands the timer is already stopped and
   // nothing may be written: the uninstall has removed the program key.
   if (m_nTimerId != 0) {
-    m_platform.KillTimer(m_hWnd, m_nTimerId);
+    m_platform.KillTimer(m_hWnd, kTickTimerId);
     Hwnd companion = m_platform.FindWindowA(nullptr, text::kSysconfigTitle);
     if (companion != 0)
       m_platform.PostMessageA(companion, WM_CLOSE, 0, 0);
@@ -125,12 +130,29 @@ void CLimitWnd::OnAppExit() {
   PostMessage(WM_CLOSE);
 }
 
+// The session may still be cancelled (by another program, or by the user):
+// save, but keep refusing to close until it really ends.
 BOOL CLimitWnd::OnQueryEndSession() {
   if (!CWnd::OnQueryEndSession())
     return FALSE;
-  SaveAccountingState();
-  m_bAllowClose = TRUE;
+  // After the exit and uninstall commands (no timer) nothing may be written,
+  // as in OnClose: the uninstall has removed the program key.
+  if (m_nTimerId != 0)
+    SaveAccountingState();
   return TRUE;
+}
+
+// Once this returns with bEnding set, Windows may end the process at any
+// moment: save and take the icon away here, then close as an exit does.
+void CLimitWnd::OnEndSession(BOOL bEnding) {
+  CWnd::OnEndSession(bEnding);
+  if (!bEnding)
+    return;
+  if (m_nTimerId != 0)
+    SaveAccountingState();
+  m_platform.Shell_NotifyIconA(NIM_DELETE, &m_nid);
+  m_bAllowClose = TRUE;
+  PostMessage(WM_CLOSE);
 }
 
 void CLimitWnd::SaveAccountingState() {
@@ -151,8 +173,8 @@ void CLimitWnd::WriteRegString(Hkey root, const char* keyPath, const char* value
   hg::WriteRegString(m_platform, root, keyPath, valueName, text);
 }
 
-void CLimitWnd::DeleteRegValue(Hkey root, const char* keyPath, const char* valueName) {
-  hg::DeleteRegValue(m_platform, root, keyPath, valueName);
+LONG CLimitWnd::DeleteRegValue(Hkey root, const char* keyPath, const char* valueName) {
+  return hg::DeleteRegValue(m_platform, root, keyPath, valueName);
 }
 
 } // namespace hg

@@ -28,6 +28,7 @@ public:
   std::int64_t AccountingNow();
   std::int64_t SettleAccountingDay();
   void ForceShutdown();
+  bool EnableShutdownPrivilege();
   void RecountUsage();
   void RecordPreviousSession(std::int64_t t);
   void OnTimer(UINT nIDEvent);
@@ -38,7 +39,7 @@ public:
   // The store, for the program key and the Run key of HKEY_LOCAL_MACHINE.
   std::string ReadRegString(Hkey root, const char* keyPath, const char* valueName);
   void WriteRegString(Hkey root, const char* keyPath, const char* valueName, const char* text);
-  void DeleteRegValue(Hkey root, const char* keyPath, const char* valueName);
+  LONG DeleteRegValue(Hkey root, const char* keyPath, const char* valueName);
 
   // Tray (app/TrayIcon.cpp).
   void RefreshTooltip();
@@ -52,6 +53,8 @@ public:
   // The tray icon record; the 488-byte form on the Windows build.
   NotifyIconDataA m_nid;
   BOOL m_bFirstPaint = TRUE;
+  // Non-zero while the tick's timer runs (SetTimer's result, which Windows
+  // promises only to be non-zero; the timer itself is kTickTimerId).
   std::uint8_t m_nTimerId = 0;
   BOOL m_bAllowClose = FALSE;
 
@@ -86,12 +89,14 @@ protected:
   void OnClose();
   void OnAppExit();
   BOOL OnQueryEndSession();
+  void OnEndSession(BOOL bEnding);
   Lresult OnTrayNotify(Wparam wParam, Lparam lParam);
   Lresult OnTaskbarCreated(Wparam wParam, Lparam lParam);
   void OnChangePassword();
   void OnSettings();
   void OnQuit();
   void OnUninstall();
+  void ShowUninstallFailure(DWORD error);
   void PostNcDestroy() override;
 
   void BuildTrayRecord(Hwnd hwnd, UINT flags);

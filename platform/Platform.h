@@ -54,7 +54,8 @@ public:
   // Shutdown, for the program's own process.
   virtual BOOL OpenProcessToken(DWORD access, Handle* token) = 0;
   virtual BOOL LookupPrivilegeValueA(const char* system, const char* name, Luid* luid) = 0;
-  // One privilege; no buffer for the previous state.
+  // One privilege; no buffer for the previous state. Succeeds also when the
+  // token does not hold it: GetLastError() then tells ERROR_NOT_ALL_ASSIGNED.
   virtual BOOL AdjustTokenPrivileges(Handle token, BOOL disableAll, const Luid& luid,
                                      DWORD attributes) = 0;
   virtual BOOL CloseHandle(Handle object) = 0;

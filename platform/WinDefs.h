@@ -111,6 +111,8 @@ struct LocalTm {
 #define ERROR_INSUFFICIENT_BUFFER  122L
 #define ERROR_MORE_DATA            234L
 #define ERROR_NOT_ENOUGH_MEMORY    8L
+#define ERROR_NOT_ALL_ASSIGNED     1300L
+#define ERROR_PRIVILEGE_NOT_HELD   1314L
 
 #define TRUE  1
 #define FALSE 0
@@ -128,8 +130,13 @@ struct LocalTm {
 #define TOKEN_ADJUST_PRIVILEGES    0x0020
 #define SE_PRIVILEGE_ENABLED       0x00000002
 #define SE_SHUTDOWN_NAME           "SeShutdownPrivilege"
+#define EWX_LOGOFF                 0x00000000
 #define EWX_POWEROFF               0x00000008
 #define EWX_FORCE                  0x00000004
+#define EWX_FORCEIFHUNG            0x00000010
+#define SHTDN_REASON_MAJOR_OTHER   0x00000000
+#define SHTDN_REASON_MINOR_OTHER   0x00000000
+#define SHTDN_REASON_FLAG_PLANNED  0x80000000
 
 #define WM_NULL                    0x0000
 #define WM_CREATE                  0x0001
@@ -190,6 +197,7 @@ struct LocalTm {
 
 #define SM_CXSCREEN                0
 #define SM_CYSCREEN                1
+#define SM_SHUTTINGDOWN            0x2000
 #define SM_CXSMICON                49
 #define SM_CYSMICON                50
 #define LTGRAY_BRUSH               1

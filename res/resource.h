@@ -22,6 +22,14 @@
 #define ID_UNINSTALL 32777
 #define ID_APP_EXIT 57665
 
+// The framework's standard commands of the menu's further popups, which the
+// program never shows.
+#define ID_EDIT_UNDO 57643
+#define ID_EDIT_CUT 57635
+#define ID_EDIT_COPY 57634
+#define ID_EDIT_PASTE 57637
+#define ID_VIEW_STATUS_BAR 59393
+#define ID_APP_ABOUT 57664
 // Notices before a forced power-off, in the string table.
 #define IDS_NOTICE_10MIN 200
 #define IDS_NOTICE_5MIN 201
@@ -49,3 +57,7 @@
 #define AFX_IDP_PARSE_INT_RANGE 61714
 #define AFX_IDP_PARSE_STRING_SIZE 61716
 #define AFX_IDP_PARSE_UINT 61719
+
+// The uninstall's refusals.
+#define IDS_UNINSTALL_NEEDS_ADMIN 222 // uninstall refused: run as administrator
+#define IDS_UNINSTALL_FAILED 223      // uninstall failed for another reason

@@ -39,12 +39,14 @@ std::string ReadRegString(Platform& platform, Hkey root, const char* keyPath,
   return std::string(text, strnlen(text, size));
 }
 
-void DeleteRegValue(Platform& platform, Hkey root, const char* keyPath, const char* valueName) {
+LONG DeleteRegValue(Platform& platform, Hkey root, const char* keyPath, const char* valueName) {
   Hkey key = 0;
-  if (platform.RegOpenKeyExA(root, keyPath, KEY_WRITE, &key) != ERROR_SUCCESS)
-    return;
-  platform.RegDeleteValueA(key, valueName);
+  LONG status = platform.RegOpenKeyExA(root, keyPath, KEY_WRITE, &key);
+  if (status != ERROR_SUCCESS)
+    return status;
+  status = platform.RegDeleteValueA(key, valueName);
   platform.RegCloseKey(key);
+  return status;
 }
 
 std::int32_t ParseStoredNumber(const char* text) {
@@ -84,7 +86,11 @@ void WriteAutostartEntry(Platform& platform) {
   DWORD length = platform.GetModuleFileNameA(path, sizeof path);
   // A path cut at the buffer's end is not terminated on older Windows.
   path[length < sizeof path ? length : sizeof path - 1] = '\0';
-  WriteRegString(platform, kHkeyLocalMachine, reg::kRunKey, reg::kAutostartValue, path);
+  // Unquoted, a path with blanks ("C:\Program Files\...") is read by Windows
+  // as a program "C:\Program" with arguments.
+  const std::string entry = std::string("\"") + path + "\"";
+  if (ReadRegString(platform, kHkeyLocalMachine, reg::kRunKey, reg::kAutostartValue) != entry)
+    WriteRegString(platform, kHkeyLocalMachine, reg::kRunKey, reg::kAutostartValue, entry.c_str());
 }
 
 } // namespace hg

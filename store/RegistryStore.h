@@ -18,7 +18,9 @@ void WriteRegString(Platform& platform, Hkey root, const char* keyPath, const ch
 // The value's text, cut at an embedded zero; empty when anything fails.
 std::string ReadRegString(Platform& platform, Hkey root, const char* keyPath,
                           const char* valueName);
-void DeleteRegValue(Platform& platform, Hkey root, const char* keyPath, const char* valueName);
+// 0 when the value is gone, or the error of the open or the deletion
+// (ERROR_FILE_NOT_FOUND: there was no such value or key).
+LONG DeleteRegValue(Platform& platform, Hkey root, const char* keyPath, const char* valueName);
 
 // The leading decimal integer of a stored number: blanks skipped, one sign,
 // digits up to the first other character; no digits give 0. Numbers beyond
@@ -31,7 +33,10 @@ std::int32_t ReadRegNumber(Platform& platform, Hkey root, const char* keyPath,
 void WriteRegNumber(Platform& platform, Hkey root, const char* keyPath, const char* valueName,
                     std::int32_t value);
 
-// The autostart entry: the executable's full path under the Run key.
+// The autostart entry: the executable's full path, quoted (the Run key's
+// value is a command line), under the Run key. Written only when the stored
+// entry differs, so that a start without the rights to write it, or with
+// nothing to change, writes nothing.
 void WriteAutostartEntry(Platform& platform);
 
 } // namespace hg

@@ -53,7 +53,15 @@ public:
     const NotifyIconDataA* icon = platform.TrayIcon(hwnd, kTrayIconId);
     return icon != nullptr ? std::string(icon->szTip) : std::string();
   }
-  std::size_t PowerOffs() const { return platform.PowerOffRequests().size(); }
+  // Requests to power the PC off, and to end the session instead.
+  std::size_t PowerOffs() const { return CountExits(true); }
+  std::size_t Logoffs() const { return CountExits(false); }
+  std::size_t CountExits(bool powerOff) const {
+    std::size_t n = 0;
+    for (const sim::PowerOffRequest& r : platform.PowerOffRequests())
+      n += ((r.flags & EWX_POWEROFF) != 0) == powerOff ? 1 : 0;
+    return n;
+  }
   // Values written to the program key, in order, as "Name=text".
   std::vector<std::string> ProgramWrites() const {
     std::vector<std::string> writes;

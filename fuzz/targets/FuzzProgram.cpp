@@ -493,18 +493,11 @@ private:
     }
   }
 
-  // A new wall-clock time. Windows' timers do not follow the wall clock, the
-  // simulated ones do: the tick is set again so that it keeps its second.
+  // A new wall-clock time. The tick keeps counting on elapsed time, as
+  // Windows' timers do.
   void Jump(std::int64_t t) {
-    sim::SimPlatform& ui = m_p.platform;
     Trace("jump to %lld\n", static_cast<long long>(t));
-    ui.SetTime(std::clamp(t, kEarliest, kLatest));
-    if (ui.HasTimer(m_p.hwnd, kTickTimerId)) {
-      ui.FailSetTimer(false);
-      ui.KillTimer(m_p.hwnd, kTickTimerId);
-      ui.SetTimer(m_p.hwnd, kTickTimerId, kTickPeriodMs);
-      ui.FailSetTimer(m_faults.setTimer);
-    }
+    m_p.platform.SetTime(std::clamp(t, kEarliest, kLatest));
   }
 
   // ---- Checks --------------------------------------------------------------

@@ -52,6 +52,7 @@ protected:
   int OnCreate(Lparam) { return static_cast<int>(Default()); }
   void OnTimer(UINT) { Default(); }
   BOOL OnQueryEndSession() { return static_cast<BOOL>(Default()); }
+  void OnEndSession(BOOL) { Default(); }
   void OnSize(UINT, int, int) { Default(); }
   void OnClose() { Default(); }
 

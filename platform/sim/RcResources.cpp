@@ -115,6 +115,8 @@ const std::map<std::string, long long>& WindowsNames() {
       {"SUBLANG_NEUTRAL", 0x00},
       {"SUBLANG_DEFAULT", 0x01},
       {"SUBLANG_ENGLISH_US", 0x01},
+      // the application manifest
+      {"CREATEPROCESS_MANIFEST_RESOURCE_ID", 1},
       // version block
       {"VS_VERSION_INFO", 1},
       {"VS_FFI_FILEFLAGSMASK", 0x3F},
@@ -727,6 +729,11 @@ public:
         c.ExpectEnd();
         if (!res_.icons.emplace(id, file).second)
           Fail(line.where, "icon " + std::to_string(id) + " defined twice");
+      } else if (type == "RT_MANIFEST") {
+        std::string file = c.ExpectString("the manifest's file name");
+        c.ExpectEnd();
+        if (!res_.manifests.emplace(id, file).second)
+          Fail(line.where, "manifest " + std::to_string(id) + " defined twice");
       } else if (type == "VERSIONINFO") {
         c.ExpectEnd();
         VersionInfo(line.where);

@@ -3,7 +3,7 @@
 // string-table texts of the native tests are the ones the real exe carries.
 //
 // The parser reads just the statements hourgauge.rc uses (MENU, DIALOG,
-// DIALOGEX, ICON, STRINGTABLE, VERSIONINFO, LANGUAGE, and the #pragma,
+// DIALOGEX, ICON, RT_MANIFEST, STRINGTABLE, VERSIONINFO, LANGUAGE, and the #pragma,
 // #include, #define and #ifdef lines around them), one statement a line, and
 // throws std::runtime_error naming the line of anything else. Control styles
 // follow the resource compiler that builds the exe (GNU windres): the kind's
@@ -72,8 +72,9 @@ struct RcResources {
   std::map<hg::UINT, std::string> strings; // CP932
   std::map<hg::UINT, RcMenu> menus;
   std::map<hg::UINT, RcDialog> dialogs;
-  std::map<hg::UINT, std::string> icons; // id -> file name
-  int language = 0;                      // e.g. 0x0411
+  std::map<hg::UINT, std::string> icons;     // id -> file name
+  std::map<hg::UINT, std::string> manifests; // RT_MANIFEST id -> file name
+  int language = 0;                          // e.g. 0x0411
 
   // Version block: FileVersion of its StringFileInfo, all of its values
   // (CP932), the block's name ("041104b0") and the fixed numbers.

@@ -68,10 +68,12 @@ struct PrivilegeAdjustment {
   DWORD attributes = 0;
   BOOL disableAll = FALSE;
 };
+// Every ExitWindowsEx call: a power-off or, when that is refused, a logoff.
 struct PowerOffRequest {
   UINT flags = 0;
   DWORD reason = 0;
   std::int64_t time = 0;
+  BOOL granted = FALSE;
 };
 struct FileMove {
   std::string existing;
@@ -93,7 +95,12 @@ public:
 
   // ---- set-up and inspection used by the tests ----
   // Clock (seconds since 1970) and zone, such as "Asia/Tokyo" or "Europe/Berlin".
+  // SetTime moves the wall clock only, as a user setting the clock does;
+  // timers count elapsed time (Windows' tick count), which only the passing
+  // of time (AdvanceSeconds, the message loop) moves, together with the
+  // wall clock.
   void SetTime(std::int64_t t);
+  std::int64_t ElapsedMs() const { return m_elapsedMs; }
   std::int64_t Now() const { return m_nowMs / 1000; }
   void SetTimeZone(const std::string& zone);
   // The time of local fields in the chosen zone (test convenience).
@@ -129,17 +136,27 @@ public:
   void FailAllocationAfter(std::optional<int> n) { m_failAllocAfter = n; }
   int LiveAllocations() const { return m_liveAllocs; }
 
-  // Shutdown calls.
+  // Shutdown calls. A refused privilege is Windows' usual answer for an
+  // account without it: AdjustTokenPrivileges succeeds with
+  // ERROR_NOT_ALL_ASSIGNED. FailPrivilegeAdjustment makes the call itself
+  // fail. A power-off (or restart) needs the privilege enabled; a logoff
+  // needs none.
   void RefuseProcessToken(bool on = true) { m_refuseToken = on; }
   void RefusePrivilege(bool on = true) { m_refusePrivilege = on; }
+  void FailPrivilegeAdjustment(bool on = true) { m_failAdjust = on; }
   void RefusePowerOff(bool on = true) { m_refusePowerOff = on; }
+  bool ShutdownPrivilegeEnabled() const { return m_privilegeEnabled; }
   const std::vector<PrivilegeAdjustment>& PrivilegeAdjustments() const { return m_privileges; }
   const std::vector<PowerOffRequest>& PowerOffRequests() const { return m_powerOffs; }
   int OpenTokens() const { return m_openTokens; }
 
   // Files.
   void SetModulePath(const std::string& path) { m_modulePath = path; }
+  // Moves scheduled; a refused one is not.
   const std::vector<FileMove>& FileMoves() const { return m_fileMoves; }
+  // MoveFileExA fails with this error (0: it succeeds). A delayed move needs
+  // an administrator: a standard account gets ERROR_ACCESS_DENIED.
+  void RefuseFileMoves(DWORD error) { m_fileMoveError = error; }
   DWORD SleptMilliseconds() const { return m_sleptMs; }
 
   // Screen, cursor, failures of window services.
@@ -149,6 +166,10 @@ public:
   }
   void SetCursor(int x, int y) { m_cursor = Point{x, y}; }
   void FailSetTimer(bool on = true) { m_failSetTimer = on; }
+  // What SetTimer returns for a window's timer (0: its identifier).
+  void SetTimerResult(std::uintptr_t result) { m_setTimerResult = result; }
+  // GetSystemMetrics(SM_SHUTTINGDOWN): a shutdown is under way.
+  void SetShuttingDown(bool on = true) { m_shuttingDown = on; }
   void FailTrayAdd(bool on = true) { m_failTrayAdd = on; }
   void FailCreateWindow(bool on = true) { m_failCreateWindow = on; }
   void FailDialogs(bool on = true) { m_failDialogs = on; }
@@ -375,6 +396,9 @@ private:
   std::vector<RegAccess> m_regJournal;
 
   std::int64_t m_nowMs = 0;
+  std::int64_t m_elapsedMs = 0;
+  std::uintptr_t m_setTimerResult = 0;
+  bool m_shuttingDown = false;
   std::string m_zone = "Asia/Tokyo";
 
   std::vector<std::string> m_eventLog; // encoded records, newest first
@@ -389,6 +413,8 @@ private:
   int m_liveAllocs = 0;
 
   bool m_refuseToken = false, m_refusePrivilege = false, m_refusePowerOff = false;
+  bool m_failAdjust = false;
+  bool m_privilegeEnabled = false;
   std::vector<PrivilegeAdjustment> m_privileges;
   std::vector<PowerOffRequest> m_powerOffs;
   int m_openTokens = 0;
@@ -396,6 +422,7 @@ private:
 
   std::string m_modulePath = "C:\\Program Files\\Hourgauge\\hourgauge.exe";
   std::vector<FileMove> m_fileMoves;
+  DWORD m_fileMoveError = 0;
   DWORD m_sleptMs = 0;
 
   int m_screenWidth = 1024, m_screenHeight = 768;

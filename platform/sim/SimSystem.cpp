@@ -189,11 +189,21 @@ BOOL SimPlatform::AdjustTokenPrivileges(Handle token, BOOL disableAll, const Lui
     m_privileges.push_back(PrivilegeAdjustment{token, luid.LowPart == 19 ? SE_SHUTDOWN_NAME : "?",
                                                attributes, disableAll});
   if (token == 0) {
-    m_lastError = 6;
+    m_lastError = 6; // ERROR_INVALID_HANDLE
+    return FALSE;
+  }
+  if (m_failAdjust) {
+    m_lastError = ERROR_ACCESS_DENIED;
     return FALSE;
   }
   // Like Windows: TRUE, with ERROR_NOT_ALL_ASSIGNED when the privilege is not held.
-  m_lastError = m_refusePrivilege ? 1300 : 0;
+  if (m_refusePrivilege) {
+    m_lastError = ERROR_NOT_ALL_ASSIGNED;
+    return TRUE;
+  }
+  if (luid.LowPart == 19 && !disableAll)
+    m_privilegeEnabled = (attributes & SE_PRIVILEGE_ENABLED) != 0;
+  m_lastError = ERROR_SUCCESS;
   return TRUE;
 }
 
@@ -205,13 +215,15 @@ BOOL SimPlatform::CloseHandle(Handle object) {
 }
 
 BOOL SimPlatform::ExitWindowsEx(UINT flags, DWORD reason) {
-  m_powerOffs.push_back(PowerOffRequest{flags, reason, Now()});
-  // Without the privilege Windows refuses the request.
-  if (m_refusePowerOff || m_refusePrivilege || m_refuseToken) {
-    m_lastError = 1314; // ERROR_PRIVILEGE_NOT_HELD
-    return FALSE;
+  constexpr UINT kShutdownKinds = 0x1 | 0x2 | EWX_POWEROFF; // shutdown, reboot, power-off
+  const bool logoff = (flags & kShutdownKinds) == 0;
+  BOOL granted = TRUE;
+  if (!logoff && (m_refusePowerOff || !m_privilegeEnabled)) {
+    m_lastError = ERROR_PRIVILEGE_NOT_HELD;
+    granted = FALSE;
   }
-  return TRUE;
+  m_powerOffs.push_back(PowerOffRequest{flags, reason, Now(), granted});
+  return granted;
 }
 
 // ---- Files --------------------------------------------------------------
@@ -231,6 +243,10 @@ DWORD SimPlatform::GetModuleFileNameA(char* buffer, DWORD size) {
 }
 
 BOOL SimPlatform::MoveFileExA(const char* existing, const char* replacement, DWORD flags) {
+  if (m_fileMoveError != 0) {
+    m_lastError = m_fileMoveError;
+    return FALSE;
+  }
   FileMove move{existing, std::nullopt, flags};
   if (replacement != nullptr)
     move.replacement = replacement;

@@ -78,6 +78,8 @@ int SimPlatform::GetSystemMetrics(int index) {
     return m_screenWidth;
   if (index == SM_CYSCREEN)
     return m_screenHeight;
+  if (index == SM_SHUTTINGDOWN)
+    return m_shuttingDown ? 1 : 0;
   if (index == SM_CXSMICON || index == SM_CYSMICON)
     return 16 * m_dpi / 96;
   return 0;
@@ -238,8 +240,9 @@ std::uintptr_t SimPlatform::SetTimer(Hwnd hwnd, std::uintptr_t id, UINT elapse) 
   if (m_failSetTimer || w == nullptr || w->destroyed)
     return 0;
   KillTimer(hwnd, id);
-  m_timers.push_back(Timer{hwnd, id, elapse, m_nowMs + elapse});
-  return id;
+  m_timers.push_back(Timer{hwnd, id, elapse, m_elapsedMs + elapse});
+  // Windows promises only a non-zero result for a window's timer.
+  return m_setTimerResult != 0 ? m_setTimerResult : id;
 }
 
 BOOL SimPlatform::KillTimer(Hwnd hwnd, std::uintptr_t id) {
@@ -276,11 +279,11 @@ bool SimPlatform::TimerMessagePending(Hwnd hwnd, std::uintptr_t id) const {
 
 void SimPlatform::FireDueTimers() {
   for (Timer& t : m_timers) {
-    if (t.dueMs > m_nowMs)
+    if (t.dueMs > m_elapsedMs)
       continue;
     t.dueMs += t.periodMs;
-    if (t.dueMs <= m_nowMs)
-      t.dueMs = m_nowMs + t.periodMs;
+    if (t.dueMs <= m_elapsedMs)
+      t.dueMs = m_elapsedMs + t.periodMs;
     // Like WM_TIMER in Windows: at most one waits in the queue per timer.
     if (!TimerMessagePending(t.hwnd, t.id))
       m_queue.push_back(Msg{t.hwnd, WM_TIMER, t.id, 0});
@@ -343,9 +346,12 @@ BOOL SimPlatform::GetMessageA(Msg* msg) {
     std::int64_t next = m_timers.front().dueMs;
     for (const Timer& t : m_timers)
       next = std::min(next, t.dueMs);
-    if (m_runLimitMs >= 0 && next > m_runLimitMs)
+    // Both clocks move on together while time passes.
+    const std::int64_t wait = std::max<std::int64_t>(0, next - m_elapsedMs);
+    if (m_runLimitMs >= 0 && m_nowMs + wait > m_runLimitMs)
       return -1;
-    m_nowMs = std::max(m_nowMs, next);
+    m_nowMs += wait;
+    m_elapsedMs += wait;
     FireDueTimers();
   }
 }
@@ -372,6 +378,7 @@ void SimPlatform::Pump() {
 void SimPlatform::AdvanceSeconds(int seconds) {
   for (int s = 0; s < seconds; ++s) {
     m_nowMs += 1000;
+    m_elapsedMs += 1000;
     FireDueTimers();
     Pump();
   }

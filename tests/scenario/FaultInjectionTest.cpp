@@ -16,11 +16,26 @@ TEST(FaultInjectionTest, UncreatableProgramKeyRunsOnDefaultsAndStoresNothing) {
   p.Start();
   EXPECT_FALSE(p.platform.RegKeyExists(reg::kProgramKey));
   EXPECT_EQ(p.platform.RegText(reg::kRunKey, "Hourgauge"),
-            "C:\\Program Files\\Hourgauge\\hourgauge.exe")
+            "\"C:\\Program Files\\Hourgauge\\hourgauge.exe\"")
       << "the autostart entry lives elsewhere and is still written";
   p.Tick(40);
   EXPECT_EQ(p.wnd->m_nLastTime, 3600 - 10) << "counted in memory all the same";
   EXPECT_FALSE(p.platform.RegKeyExists(reg::kProgramKey));
+}
+
+// A start without the rights to the Run key (a standard account) goes on
+// as usual: the entry stays as it was, the accounting is stored.
+TEST(FaultInjectionTest, ReadOnlyRunKeyLeavesTheEntryAndStartsAsUsual) {
+  Program p;
+  p.At(2024, 1, 5, 9, 0);
+  p.platform.SetRegText(reg::kRunKey, "Hourgauge", "C:\\Old\\hourgauge.exe");
+  p.platform.MakeKeyReadOnly(reg::kRunKey);
+  p.Start();
+  EXPECT_EQ(p.platform.RegText(reg::kRunKey, "Hourgauge"), "C:\\Old\\hourgauge.exe");
+  EXPECT_TRUE(p.Alive());
+  EXPECT_EQ(p.Get("LastDate"), "752964");
+  p.Tick();
+  EXPECT_EQ(p.Get("LastTime"), "3599");
 }
 
 TEST(FaultInjectionTest, ValuesOfAnotherTypeReadAsTheirBytes) {
@@ -50,7 +65,8 @@ TEST(FaultInjectionTest, RefusedTokenAndRefusedPowerOffLeaveTheProgramRunning) {
   p.Start();
   p.wnd->m_nLastTime = 0;
   p.Tick(2);
-  EXPECT_EQ(p.PowerOffs(), 2u);
+  EXPECT_EQ(p.PowerOffs(), 0u) << "no token, no privilege: no power-off request";
+  EXPECT_EQ(p.Logoffs(), 2u);
   EXPECT_EQ(p.Get("LastTime"), "0");
   EXPECT_EQ(p.Get("LastDate"), "752964");
   EXPECT_TRUE(p.Alive());

@@ -42,7 +42,13 @@ protected:
   void StartAt(int hour, int minute, int second, std::int32_t limitMinutes,
                std::int32_t usedSeconds, int day = 5, int month = 1, int year = 2024) {
     p.At(year, month, day, hour, minute, second);
-    start = p.platform.Now();
+    StartAtTime(p.platform.Now(), limitMinutes, usedSeconds);
+  }
+  // The same at a time given in seconds since 1970, for a local time that
+  // happens twice.
+  void StartAtTime(std::int64_t t, std::int32_t limitMinutes, std::int32_t usedSeconds) {
+    p.platform.SetTime(t);
+    start = t;
     p.Set("LimitTime", std::to_string(limitMinutes));
     p.platform.SetEventLog({Start(start - usedSeconds)});
   }
@@ -223,7 +229,7 @@ TEST_F(PowerOffNoticesTest, DayEndAcrossADaylightSavingChangeIsTenRealMinutes) {
   // ends five minutes after the change: the warnings count real seconds.
   p.platform.SetTimeZone("Europe/Berlin");
   p.Set("AdjustTime", "185");
-  StartAt(2, 45, 0, 600, 300, 27, 10); // 02:45 CEST, 00:45 UTC
+  StartAtTime(1729989900, 600, 300); // 27 October 2024 00:45 UTC, 02:45 CEST
   Launch(36000);
   Run run = TickFor(30 * 60);
   ASSERT_EQ(run.firstPowerOff, 20 * 60); // 01:05 UTC, 02:05 CET

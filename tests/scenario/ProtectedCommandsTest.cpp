@@ -355,13 +355,80 @@ TEST_F(CommandsTest, UninstallRemovesEverythingAndWritesNothingBack) {
   EXPECT_FALSE(ui.RegKeyExists(reg::kProgramKey)) << "closing did not re-create the key";
 }
 
-TEST_F(CommandsTest, UninstallWithoutRightsStillShowsTheMessageAndCloses) {
-  ui.MakeKeyReadOnly(reg::kProgramKey);
+// Without an administrator's rights the deletion at the next restart is
+// refused first: the program says so, claims nothing, removes nothing and
+// goes on counting, protected by its password.
+TEST_F(CommandsTest, UninstallWithoutRightsSaysSoAndKeepsEverything) {
+  SetPassword("abc");
+  ui.RefuseFileMoves(ERROR_ACCESS_DENIED);
+  ui.Type(IDC_PASSWORD, "abc").PressEnter();
+  ui.ClearRegJournal();
+  Command(ID_UNINSTALL);
+  ASSERT_EQ(ui.MessageBoxes().size(), 1u);
+  EXPECT_EQ(ui.MessageBoxes()[0].text,
+            "アンインストールするには、HourgaugeLite を管理者として実行してください。");
+  EXPECT_EQ(ui.MessageBoxes()[0].caption, "HourgaugeLite");
+  EXPECT_EQ(ui.MessageBoxes()[0].type, static_cast<UINT>(MB_ICONEXCLAMATION | MB_OK));
+  EXPECT_TRUE(ui.FileMoves().empty());
+  for (const auto& w : ui.RegWrites())
+    EXPECT_NE(w.op, sim::RegOp::DeleteKey) << w.key;
+  EXPECT_TRUE(ui.RegKeyExists(reg::kProgramKey));
+  EXPECT_TRUE(ui.RegRaw(reg::kRunKey, "Hourgauge"));
+  EXPECT_TRUE(p.Get("PASSWORD"));
+  EXPECT_TRUE(p.Alive());
+  EXPECT_TRUE(ui.HasTimer(p.hwnd, kTickTimerId));
+  const std::string left = *p.Get("LastTime");
+  p.Tick();
+  EXPECT_NE(*p.Get("LastTime"), left) << "the countdown goes on";
+}
+
+// Registry entries that cannot be removed (a standard account whose writes
+// Windows redirects, say): the same message; the program key with the
+// password stays, and the program keeps running.
+TEST_F(CommandsTest, UninstallWithAReadOnlyRunKeyKeepsTheProgramKey) {
   ui.MakeKeyReadOnly(reg::kRunKey);
   Command(ID_UNINSTALL);
-  EXPECT_EQ(ui.MessageBoxes().size(), 1u);
-  EXPECT_FALSE(p.Alive());
+  ASSERT_EQ(ui.MessageBoxes().size(), 1u);
+  EXPECT_EQ(ui.MessageBoxes()[0].text,
+            "アンインストールするには、HourgaugeLite を管理者として実行してください。");
   EXPECT_TRUE(ui.RegRaw(reg::kRunKey, "Hourgauge"));
+  EXPECT_TRUE(ui.RegKeyExists(reg::kProgramKey));
+  EXPECT_TRUE(p.Alive());
+}
+
+TEST_F(CommandsTest, UninstallWithAReadOnlyProgramKeySaysSo) {
+  ui.MakeKeyReadOnly(reg::kProgramKey);
+  Command(ID_UNINSTALL);
+  ASSERT_EQ(ui.MessageBoxes().size(), 1u);
+  EXPECT_EQ(ui.MessageBoxes()[0].text,
+            "アンインストールするには、HourgaugeLite を管理者として実行してください。");
+  EXPECT_TRUE(ui.RegKeyExists(reg::kProgramKey));
+  EXPECT_TRUE(p.Alive());
+}
+
+TEST_F(CommandsTest, UninstallFailingForAnotherReasonClaimsNoSuccess) {
+  ui.RefuseFileMoves(32); // ERROR_SHARING_VIOLATION
+  Command(ID_UNINSTALL);
+  ASSERT_EQ(ui.MessageBoxes().size(), 1u);
+  EXPECT_EQ(ui.MessageBoxes()[0].text,
+            "HourgaugeLite をアンインストールできませんでした。HourgaugeLite は動作を続けます。");
+  EXPECT_TRUE(ui.RegKeyExists(reg::kProgramKey));
+  EXPECT_TRUE(ui.RegRaw(reg::kRunKey, "Hourgauge"));
+  EXPECT_TRUE(p.Alive());
+}
+
+TEST_F(CommandsTest, UninstallOfAnEntryAlreadyGoneStillSucceeds) {
+  // Someone removed the autostart entry by hand.
+  Hkey run = 0;
+  ASSERT_EQ(ui.RegOpenKeyExA(kHkeyLocalMachine, reg::kRunKey, KEY_WRITE, &run), ERROR_SUCCESS);
+  ui.RegDeleteValueA(run, "Hourgauge");
+  ui.RegCloseKey(run);
+  Command(ID_UNINSTALL);
+  ASSERT_EQ(ui.MessageBoxes().size(), 1u);
+  EXPECT_EQ(ui.MessageBoxes()[0].text,
+            "HourgaugeLiteを削除するために、Windowsを再起動してください。  ");
+  EXPECT_FALSE(ui.RegKeyExists(reg::kProgramKey));
+  EXPECT_FALSE(p.Alive());
 }
 
 TEST_F(CommandsTest, MenuChoiceReachesTheCommand) {

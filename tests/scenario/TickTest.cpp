@@ -156,13 +156,40 @@ TEST_F(TickTest, RefusedPowerOffIsRepeated) {
   p.Start();
   p.wnd->m_nLastTime = 0;
   p.Tick(3);
-  EXPECT_EQ(p.PowerOffs(), 3u);
+  // Without the privilege the power-off cannot be asked for: the session is
+  // ended instead, once a tick.
+  EXPECT_EQ(p.PowerOffs(), 0u);
+  EXPECT_EQ(p.Logoffs(), 3u);
   EXPECT_TRUE(p.Alive());
   ASSERT_FALSE(p.platform.PrivilegeAdjustments().empty());
   EXPECT_EQ(p.platform.PrivilegeAdjustments()[0].privilege, "SeShutdownPrivilege");
   EXPECT_EQ(p.platform.PrivilegeAdjustments()[0].attributes,
             static_cast<DWORD>(SE_PRIVILEGE_ENABLED));
   EXPECT_EQ(p.platform.OpenTokens(), 0) << "every token closed";
+}
+
+// The clock set back a day while the program runs: Windows' timer goes on
+// counting elapsed time, so the very next tick sees the earlier day, takes
+// the day-change path and asks for the power-off once; the ticks after it
+// come a second apart as before.
+TEST_F(TickTest, ClockTurnedBackWhileRunningIsSeenByTheNextTick) {
+  StartWith("1000");
+  p.Tick(5);
+  EXPECT_EQ(p.wnd->m_nTickCount, 5);
+  const std::int64_t elapsed = p.platform.ElapsedMs();
+  p.platform.SetTime(p.platform.Now() - 86400);
+  EXPECT_EQ(p.platform.ElapsedMs(), elapsed) << "setting the clock is no elapsed time";
+  p.Tick();
+  EXPECT_EQ(p.wnd->m_nTickCount, 6);
+  EXPECT_EQ(p.PowerOffs(), 1u);
+  EXPECT_EQ(p.Get("LastDate"), "752963");
+  EXPECT_EQ(p.Get("EndTime"), "01/04 09:00:06");
+  EXPECT_EQ(p.Get("LastTime"), "3599") << "the new day's allowance less the tick";
+  p.Tick(3);
+  EXPECT_EQ(p.wnd->m_nTickCount, 9);
+  EXPECT_EQ(p.PowerOffs(), 1u) << "only the changing tick powers off";
+  EXPECT_EQ(p.Get("EndTime"), "01/04 09:00:09");
+  EXPECT_EQ(p.Get("LastTime"), "3596");
 }
 
 // A week of starts, sleeps and stops in a zone with daylight saving, checking

@@ -152,10 +152,104 @@ TEST_F(TrayAppTest, SessionEndSavesAndAgrees) {
   EXPECT_EQ(p.platform.SendMessageA(p.hwnd, WM_QUERYENDSESSION, 0, 0), TRUE);
   EXPECT_EQ(p.ProgramWrites(), (std::vector<std::string>{"LastDate=752964", "LastTime=2997"}));
   EXPECT_TRUE(p.Alive()) << "Windows may still cancel the session end";
-  // Once allowed, any later close request closes.
+  // The question alone allows nothing: another program can ask it and then
+  // send WM_CLOSE, and a cancelled shutdown leaves the program running.
+  p.platform.PostMessageA(p.hwnd, WM_CLOSE, 0, 0);
+  p.platform.Pump();
+  EXPECT_TRUE(p.Alive());
+  EXPECT_TRUE(p.platform.TrayIconShown(p.hwnd, 101));
+  p.Tick();
+  EXPECT_EQ(p.Get("LastTime"), "2996") << "the countdown goes on";
+}
+
+TEST_F(TrayAppTest, SessionThatReallyEndsSavesRemovesTheIconAndCloses) {
+  p.Start();
+  p.Tick(3);
+  EXPECT_EQ(p.platform.SendMessageA(p.hwnd, WM_QUERYENDSESSION, 0, 0), TRUE);
+  p.platform.ClearRegJournal();
+  p.platform.SendMessageA(p.hwnd, WM_ENDSESSION, TRUE, 0);
+  // Saved and the icon gone before the handler returns: Windows may end the
+  // process right after it.
+  EXPECT_EQ(p.ProgramWrites(), (std::vector<std::string>{"LastDate=752964", "LastTime=2997"}));
+  EXPECT_FALSE(p.platform.TrayIconShown(p.hwnd, 101));
+  p.platform.Pump();
+  EXPECT_FALSE(p.Alive());
+  EXPECT_TRUE(p.platform.QuitPosted());
+}
+
+// Windows may end the session while the uninstall's message box is open:
+// the removed program key must not come back.
+TEST_F(TrayAppTest, SessionEndAfterTheUninstallWritesNothing) {
+  p.Start();
+  p.Tick(3);
+  p.platform.SendMessageA(p.hwnd, WM_COMMAND, ID_UNINSTALL, 0);
+  ASSERT_FALSE(p.platform.RegKeyExists(reg::kProgramKey));
+  EXPECT_EQ(p.platform.SendMessageA(p.hwnd, WM_QUERYENDSESSION, 0, 0), TRUE);
+  p.platform.SendMessageA(p.hwnd, WM_ENDSESSION, TRUE, 0);
+  p.platform.Pump();
+  EXPECT_FALSE(p.Alive());
+  EXPECT_FALSE(p.platform.RegKeyExists(reg::kProgramKey));
+}
+
+TEST_F(TrayAppTest, CancelledSessionEndKeepsRunning) {
+  p.Start();
+  p.Tick(3);
+  EXPECT_EQ(p.platform.SendMessageA(p.hwnd, WM_QUERYENDSESSION, 0, 0), TRUE);
+  p.platform.ClearRegJournal();
+  p.platform.SendMessageA(p.hwnd, WM_ENDSESSION, FALSE, 0);
+  p.platform.Pump();
+  EXPECT_TRUE(p.ProgramWrites().empty());
+  p.platform.PostMessageA(p.hwnd, WM_CLOSE, 0, 0);
+  p.platform.Pump();
+  EXPECT_TRUE(p.Alive());
+  EXPECT_TRUE(p.platform.TrayIconShown(p.hwnd, 101));
+  EXPECT_TRUE(p.platform.HasTimer(p.hwnd, kTickTimerId));
+}
+
+TEST_F(TrayAppTest, CloseDuringAShutdownCloses) {
+  p.Start();
+  p.Tick(3);
+  p.platform.SetShuttingDown();
+  p.platform.ClearRegJournal();
   p.platform.PostMessageA(p.hwnd, WM_CLOSE, 0, 0);
   p.platform.Pump();
   EXPECT_FALSE(p.Alive());
+  EXPECT_EQ(p.ProgramWrites(), (std::vector<std::string>{"LastDate=752964", "LastTime=2997"}));
+  EXPECT_FALSE(p.platform.TrayIconShown(p.hwnd, 101));
+}
+
+// Windows promises only a non-zero result from SetTimer: the timer is
+// stopped by its own identifier.
+TEST_F(TrayAppTest, TimerIsStoppedByItsIdentifierNotBySetTimersResult) {
+  p.platform.SetTimerResult(0x2A);
+  p.Start();
+  EXPECT_EQ(p.wnd->m_nTimerId, 0x2A);
+  EXPECT_FALSE(p.platform.KillTimer(p.hwnd, 0x2A)) << "no timer has that identifier";
+  EXPECT_TRUE(p.platform.HasTimer(p.hwnd, kTickTimerId));
+  // The exit command stops the timer, then posts its close.
+  p.platform.SendMessageA(p.hwnd, WM_COMMAND, ID_QUIT, 0);
+  EXPECT_FALSE(p.platform.HasTimer(p.hwnd, kTickTimerId));
+  EXPECT_EQ(p.wnd->m_nTimerId, 0);
+  p.platform.Pump();
+  EXPECT_FALSE(p.Alive());
+}
+
+// Menu 128 holds four popups; the tray shows only the first.
+TEST_F(TrayAppTest, TrayMenuIsTheFirstOfTheFourPopups) {
+  Hmenu menu = p.platform.LoadMenuA(IDR_MAINFRAME);
+  ASSERT_NE(menu, 0u);
+  for (int i = 0; i < 4; ++i)
+    EXPECT_NE(p.platform.GetSubMenu(menu, i), 0u) << i;
+  EXPECT_EQ(p.platform.GetSubMenu(menu, 4), 0u);
+  p.platform.DestroyMenu(menu);
+  p.Start();
+  p.platform.SendMessageA(p.hwnd, WM_TRAYNOTIFY, 101, WM_RBUTTONDOWN);
+  ASSERT_EQ(p.platform.Popups().size(), 1u);
+  const auto& items = p.platform.Popups()[0].items;
+  ASSERT_EQ(items.size(), 6u);
+  EXPECT_EQ(items.front().first, static_cast<UINT>(ID_CHANGE_PASSWORD));
+  EXPECT_EQ(items.back().first, static_cast<UINT>(ID_QUIT));
+  EXPECT_EQ(p.platform.LiveMenus(), 0);
 }
 
 TEST_F(TrayAppTest, TheApplicationEndsWhenItsWindowIsDestroyed) {

@@ -4,7 +4,8 @@
 # was turned back).
 
 # First start on a machine that never ran the program: the autostart entry
-# names the exe itself, today's day key is stored, and the full hour of the
+# names the exe itself, quoted (the value is a command line and the path has
+# blanks), today's day key is stored, and the full hour of the
 # default limit is the allowance. The program then keeps running in the tray,
 # counting the allowance down one second at a time.
 case_first_start_fills_an_empty_registry() {
@@ -22,7 +23,7 @@ case_first_start_fills_an_empty_registry() {
   after=$(hg_day_key)
 
   run_path=$(hg_reg_query "$HG_RUN_KEY" Hourgauge) || e2e_fail "no autostart value Hourgauge under the Run key"
-  e2e_expect_eq "autostart value" "$run_path" "$HG_EXE_WIN"
+  e2e_expect_eq "autostart value" "$run_path" "\"$HG_EXE_WIN\""
   e2e_expect_eq "autostart value type" "$(hg_reg_type "$HG_RUN_KEY" Hourgauge)" REG_SZ
 
   [ "$date_now" = "$before" ] || [ "$date_now" = "$after" ] ||
@@ -71,5 +72,65 @@ case_later_stored_day_powers_off() {
 
   # Read back in a new session of the same prefix.
   e2e_expect_eq "LastDate after the power-off" "$(e2e_reg LastDate)" "$later"
-  e2e_expect_eq "autostart value" "$(hg_reg_query "$HG_RUN_KEY" Hourgauge)" "$HG_EXE_WIN"
+  e2e_expect_eq "autostart value" "$(hg_reg_query "$HG_RUN_KEY" Hourgauge)" "\"$HG_EXE_WIN\""
+}
+
+# An entry written by an older version, the bare path: Windows would read
+# "C:\Program" as the program. The start rewrites it quoted.
+case_old_unquoted_autostart_entry_is_rewritten_quoted() {
+  hg_reg_add "$HG_RUN_KEY" Hourgauge REG_SZ "$HG_EXE_WIN" || e2e_fail "could not write the old entry"
+  e2e_expect_eq "autostart value as set up" "$(hg_reg_query "$HG_RUN_KEY" Hourgauge)" "$HG_EXE_WIN"
+  e2e_start_program
+  e2e_wait 60 e2e_reg_exists LastTime || e2e_fail "LastTime not written within 60 s of the start"
+  e2e_expect_eq "autostart value" "$(hg_reg_query "$HG_RUN_KEY" Hourgauge)" "\"$HG_EXE_WIN\""
+  e2e_expect_eq "autostart value type" "$(hg_reg_type "$HG_RUN_KEY" Hourgauge)" REG_SZ
+}
+
+# The accounting day follows Windows' own time zone, not a TZ that the
+# account sets for itself (HKCU\Environment, which Wine, like Windows, puts
+# into the environment of every program the account starts). The zone is
+# chosen so that its date differs from the prefix's at this moment.
+case_time_zone_of_the_account_environment_does_not_move_the_day() {
+  local zone own other date_now after
+  e2e_use_fixed_zone || e2e_fail "HG_TZ=$HG_TZ has daylight saving; the case needs a fixed offset"
+  e2e_avoid_midnight
+  own=$(hg_day_key)
+  for zone in HST10 LINT-14; do
+    other=$(HG_TZ=$zone hg_day_key)
+    [ "$other" != "$own" ] && break
+  done
+  [ "$other" != "$own" ] || e2e_fail "no zone whose date differs from the prefix's now"
+  hg_wine reg add 'HKCU\Environment' /v TZ /t REG_SZ /d "$zone" /f >/dev/null 2>&1 ||
+    e2e_fail "could not set TZ in HKCU\\Environment"
+  e2e_start_program
+  e2e_wait 60 e2e_reg_exists LastTime || e2e_fail "LastTime not written within 60 s of the start"
+  date_now=$(e2e_reg LastDate) || e2e_fail "LastTime written but no LastDate"
+  after=$(hg_day_key)
+  [ "$date_now" != "$other" ] || e2e_fail "LastDate $date_now is the day of TZ=$zone, not Windows' own"
+  [ "$date_now" = "$own" ] || [ "$date_now" = "$after" ] ||
+    e2e_fail "LastDate: got '$date_now', expected today's day key $own (TZ=$zone would give $other)"
+}
+
+# The manifest Windows reads from the exe: the one in res/, system DPI
+# aware, Common Controls 6, Windows Vista to 11 named, and no execution
+# level (with one, Windows would stop redirecting a standard account's
+# writes to HKEY_LOCAL_MACHINE).
+case_exe_carries_its_manifest_without_an_execution_level() {
+  local dir manifest os
+  dir=$(e2e_unix_path "$HG_EXE_DIR_WIN")
+  mkdir -p "$dir" && cp "$HG_EXE" "$dir/hourgauge.exe" || e2e_fail "could not install the exe"
+  manifest=$(e2e_driver manifest "$HG_EXE_WIN") || e2e_fail "no RT_MANIFEST resource 1 in the exe"
+  e2e_expect_eq "manifest" "$manifest" "$(cat "$HG_ROOT/res/hourgauge.manifest")"
+  grep -qF '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>' <<<"$manifest" ||
+    e2e_fail "the manifest does not declare system DPI awareness"
+  grep -qF 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' <<<"$manifest" ||
+    e2e_fail "the manifest does not ask for Common Controls 6"
+  for os in e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f93a \
+    4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 1f676c76-80e1-4239-95bb-83d0f6d0da78 \
+    8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+    grep -qF "<supportedOS Id=\"{$os}\"/>" <<<"$manifest" || e2e_fail "no supportedOS $os"
+  done
+  grep -qE 'trustInfo|requestedExecutionLevel' <<<"$manifest" &&
+    e2e_fail "the manifest asks for an execution level"
+  return 0
 }

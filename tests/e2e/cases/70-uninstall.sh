@@ -15,7 +15,7 @@ case_uninstall_removes_its_traces_and_asks_for_a_restart() {
   e2e_start_program
   e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "no window titled $HG_TITLE"
   e2e_wait 30 e2e_reg_exists EndTime || e2e_fail "no EndTime within 30 s: the tick does not run"
-  e2e_expect_eq "autostart value before" "$(hg_reg_query "$HG_RUN_KEY" Hourgauge)" "$HG_EXE_WIN"
+  e2e_expect_eq "autostart value before" "$(hg_reg_query "$HG_RUN_KEY" Hourgauge)" "\"$HG_EXE_WIN\""
 
   e2e_expect "the uninstall command was not delivered" \
     e2e_driver send-command "$HG_TITLE" "$(e2e_id ID_UNINSTALL)"

@@ -68,7 +68,7 @@ PY
   e2e_start_exe "$exe_win"
   e2e_wait 60 e2e_reg_exists LastTime || e2e_fail "LastTime not written within 60 s of the start"
   run_path=$(hg_reg_query "$HG_RUN_KEY" Hourgauge) || e2e_fail "no autostart value Hourgauge under the Run key"
-  e2e_expect_eq "autostart value" "$run_path" "$exe_win"
+  e2e_expect_eq "autostart value" "$run_path" "\"$exe_win\""
   date_now=$(e2e_reg LastDate) || e2e_fail "no LastDate"
   e2e_expect_eq "LastDate" "$date_now" "$(hg_day_key)"
   left=$(e2e_reg LastTime)

@@ -199,7 +199,9 @@ int Usage() {
       "                                     exit 0 when there is one or more\n"
       "  tooltip-text                       print the text of each shown tooltip\n"
       "  tooltip-rect                       print X Y WIDTH HEIGHT of the shown tooltip\n"
+      "  send TITLE MESSAGE WPARAM LPARAM   SendMessage (5 s timeout); prints the result\n"
       "  file-version PATH                  print the exe's FileVersion text and fixed version\n"
+      "  manifest PATH                      print the exe's manifest (RT_MANIFEST 1) as it is\n"
       "  reg-bytes KEY VALUE                TYPE SIZE HEX of a value as the ANSI call reads it;\n"
       "                                     KEY starts with HKLM\\ or HKCU\\");
   return 2;
@@ -410,6 +412,29 @@ int CountTrayTools(HWND tray) {
   tools.tray = tray;
   EnumWindows(&CountToolsOf, reinterpret_cast<LPARAM>(&tools));
   return tools.failed ? -1 : tools.count;
+}
+
+// The manifest the loader reads: resource 1 of type RT_MANIFEST, found the
+// way Windows finds it, through the resource calls on the exe loaded as data.
+int Manifest(const wchar_t* path) {
+  HMODULE module = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (module == nullptr) {
+    Err("hgdriver: cannot load " + Utf8(path));
+    return 3;
+  }
+  int status = 1;
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)); // RT_MANIFEST
+  HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (bytes != nullptr) {
+    std::fwrite(bytes, 1, SizeofResource(module, found), stdout);
+    std::fflush(stdout);
+    status = 0;
+  } else {
+    Err("hgdriver: no manifest in " + Utf8(path));
+  }
+  FreeLibrary(module);
+  return status;
 }
 
 int FileVersion(const wchar_t* path) {
@@ -788,6 +813,27 @@ int Run(int argc, wchar_t** argv) {
     if (argc != 4)
       return Usage();
     return RegBytes(argv[2], argv[3]);
+  }
+  if (cmd == L"manifest") {
+    if (argc != 3)
+      return Usage();
+    return Manifest(argv[2]);
+  }
+  if (cmd == L"send") {
+    if (argc != 6 || !ParseNumber(argv[3], &a) || !ParseNumber(argv[4], &b) ||
+        !ParseNumber(argv[5], &c))
+      return Usage();
+    HWND hwnd = FindTopLevel(argv[2], Kind::NotDialog);
+    if (hwnd == nullptr)
+      return NotFound(argv[2]);
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(hwnd, static_cast<UINT>(a), static_cast<WPARAM>(b),
+                             static_cast<LPARAM>(c), SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)) {
+      Err("hgdriver: SendMessage failed or timed out");
+      return 3;
+    }
+    Out(std::to_string(static_cast<unsigned long long>(result)));
+    return 0;
   }
   if (cmd == L"file-version") {
     if (argc != 3)

@@ -103,7 +103,12 @@ TEST_F(SettleTest, ClockTurnedBackRequestsThePowerOffAndKeepsTheLaterDay) {
   p.Set("LastTime", "30");
   p.Start();
   ASSERT_EQ(p.PowerOffs(), 1u);
-  EXPECT_EQ(p.platform.PowerOffRequests()[0].flags, static_cast<UINT>(EWX_POWEROFF | EWX_FORCE));
+  EXPECT_EQ(p.platform.PowerOffRequests()[0].flags,
+            static_cast<UINT>(EWX_POWEROFF | EWX_FORCE | EWX_FORCEIFHUNG));
+  EXPECT_EQ(p.platform.PowerOffRequests()[0].reason,
+            static_cast<DWORD>(SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER |
+                               SHTDN_REASON_FLAG_PLANNED));
+  EXPECT_EQ(p.Logoffs(), 0u) << "the power-off was granted";
   EXPECT_EQ(p.Get("LastDate"), Key(+1));
   EXPECT_EQ(p.Get("LastTime"), "60");
   auto writes = p.ProgramWrites();
@@ -184,7 +189,7 @@ TEST_F(SettleTest, AutostartEntryIsTheFirstRegistryAccessEvenBeforeAPowerOff) {
   ASSERT_TRUE(firstSet);
   EXPECT_EQ(firstSet->key, reg::kRunKey);
   EXPECT_EQ(firstSet->name, "Hourgauge");
-  EXPECT_EQ(firstSet->data, "D:\\hg\\hourgauge.exe");
+  EXPECT_EQ(firstSet->data, "\"D:\\hg\\hourgauge.exe\"");
   EXPECT_EQ(p.PowerOffs(), 1u);
 }
 

@@ -27,6 +27,14 @@ TEST(EnglishResources, MenuHasTheSameCommandsInEnglish) {
   const RcMenu& menu = English().menus.at(IDR_MAINFRAME);
   const RcMenu& japanese = LoadRcResources().menus.at(IDR_MAINFRAME);
   ASSERT_EQ(menu.items.size(), japanese.items.size());
+  // The popups nothing opens carry the same commands as the Japanese ones.
+  for (std::size_t p = 1; p < menu.items.size(); ++p) {
+    ASSERT_EQ(menu.items[p].items.size(), japanese.items[p].items.size());
+    for (std::size_t i = 0; i < menu.items[p].items.size(); ++i)
+      EXPECT_EQ(menu.items[p].items[i].id, japanese.items[p].items[i].id);
+  }
+  EXPECT_EQ(menu.items[1].text, "&Edit");
+  EXPECT_EQ(menu.items[3].items[0].text, "&About HourgaugeLite...");
   const RcMenuItem& file = menu.items[0];
   EXPECT_EQ(file.text, "&File");
   const std::vector<std::pair<UINT, std::string>> expected = {
@@ -115,6 +123,8 @@ TEST(EnglishResources, StringTableHasEveryJapaneseStringInEnglish) {
       {IDS_PASSWORD_WRONG, "Password is not correct.     "},
       {IDS_UNINSTALL_MESSAGE, "Restart Windows to finish removing HourgaugeLite.  "},
       {IDS_UNINSTALL_CAPTION, "HourgaugeLite"},
+      {IDS_UNINSTALL_NEEDS_ADMIN, "To uninstall HourgaugeLite, start it as administrator."},
+      {IDS_UNINSTALL_FAILED, "HourgaugeLite could not be uninstalled. HourgaugeLite keeps running."},
   };
   EXPECT_EQ(en.strings, expected);
   // English texts are plain ASCII: the same bytes in every code page.

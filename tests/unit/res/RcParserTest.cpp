@@ -72,8 +72,6 @@ TEST(RcParser, MissingEndNamesTheLineThatOpenedTheBlock) {
 
 TEST(RcParser, UnsupportedStatementsAreRejected) {
   EXPECT_NE(ParseError(u8"1 24 \"app.manifest\"\n").find("line 1:"), std::string::npos);
-  EXPECT_NE(ParseError(u8"1 RT_MANIFEST \"app.manifest\"\n").find("RT_MANIFEST"),
-            std::string::npos);
   EXPECT_NE(
       ParseError(u8"1 DIALOG 0,0,1,1\nBEGIN\n  CONTROL \"x\", 1, \"Button\", 0, 1, 1, 1, 1\nEND\n")
           .find("line 3: control CONTROL is not supported"),
@@ -90,6 +88,18 @@ TEST(RcParser, UnsupportedStatementsAreRejected) {
   EXPECT_NE(ParseError(u8"1 DIALOG 0,0,1,1\nBEGIN\n  LTEXT \"a\", -1, 1, 1, 1, 1 2\nEND\n")
                 .find("line 3:"),
             std::string::npos);
+}
+
+TEST(RcParser, ManifestIsReadByItsNamedTypeAndId) {
+  const RcResources res =
+      Parse(u8"CREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST \"app.manifest\"\n");
+  ASSERT_EQ(res.manifests.size(), 1u);
+  EXPECT_EQ(res.manifests.at(1), "app.manifest");
+  EXPECT_NE(
+      ParseError(u8"1 RT_MANIFEST \"a.manifest\"\n1 RT_MANIFEST \"b.manifest\"\n").find("line 2:"),
+      std::string::npos);
+  EXPECT_NE(ParseError(u8"1 RT_MANIFEST\n").find("line 1:"), std::string::npos);
+  EXPECT_NE(ParseError(u8"1 RT_MANIFEST \"a.manifest\" 2\n").find("line 1:"), std::string::npos);
 }
 
 TEST(RcParser, DuplicatesAreRejected) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/sim/RcResources.h"
+#include "res/resource.h"
 #include "res/version.h"
 
 namespace hg::sim {
@@ -130,13 +131,13 @@ TEST(ResourceTexts, LanguageIsJapanese) {
   EXPECT_EQ(LoadRcResources().language, 0x0411);
 }
 
-TEST(ResourceTexts, MainMenuHasOnePopupWithTheItemsInOrder) {
+TEST(ResourceTexts, MainMenuFirstPopupHasTheItemsInOrder) {
   const RcResources& res = LoadRcResources();
   ASSERT_EQ(res.menus.size(), 1u);
   ASSERT_EQ(res.menus.count(128), 1u);
   const RcMenu& menu = res.menus.at(128);
   EXPECT_EQ(menu.id, 128u);
-  ASSERT_EQ(menu.items.size(), 1u);
+  ASSERT_EQ(menu.items.size(), 4u);
   const RcMenuItem& file = menu.items[0];
   EXPECT_TRUE(file.popup);
   EXPECT_BYTES("ﾌｧｲﾙ(&F)", file.text);
@@ -166,6 +167,43 @@ TEST(ResourceTexts, MainMenuHasOnePopupWithTheItemsInOrder) {
     EXPECT_BYTES(expected[i].text, item.text);
   }
   EXPECT_BYTES("\x83\x70\x83\x58\x83\x8F\x81\x5B\x83\x68\x95\xCF\x8D\x58(&P)", file.items[0].text);
+}
+
+// The framework's edit, view and help popups follow the first; nothing shows
+// them.
+TEST(ResourceTexts, MainMenuFurtherPopupsAreTheFrameworksOwn) {
+  const RcMenu& menu = LoadRcResources().menus.at(128);
+  ASSERT_EQ(menu.items.size(), 4u);
+  struct Item {
+    UINT id;
+    const char* text;
+  };
+  struct Popup {
+    const char* text;
+    std::vector<Item> items; // id 0: separator
+  };
+  const Popup expected[] = {
+      {"編集(&E)",
+       {{57643, "元に戻す(&U)\tCtrl+Z"},
+        {0, ""},
+        {57635, "切り取り(&T)\tCtrl+X"},
+        {57634, "コピー(&C)\tCtrl+C"},
+        {57637, "貼り付け(&P)\tCtrl+V"}}},
+      {"表示(&V)", {{59393, "ステータス バー(&S)"}}},
+      {"ヘルプ(&H)", {{57664, "バージョン情報 HourgaugeLite(&A)..."}}},
+  };
+  for (std::size_t p = 0; p < std::size(expected); ++p) {
+    SCOPED_TRACE("popup " + std::to_string(p + 1));
+    const RcMenuItem& popup = menu.items[p + 1];
+    EXPECT_TRUE(popup.popup);
+    EXPECT_BYTES(expected[p].text, popup.text);
+    ASSERT_EQ(popup.items.size(), expected[p].items.size());
+    for (std::size_t i = 0; i < popup.items.size(); ++i) {
+      EXPECT_EQ(popup.items[i].separator, expected[p].items[i].id == 0);
+      EXPECT_EQ(popup.items[i].id, expected[p].items[i].id);
+      EXPECT_BYTES(expected[p].items[i].text, popup.items[i].text);
+    }
+  }
 }
 
 TEST(ResourceTexts, DialogsMatchByteForByte) {
@@ -244,7 +282,7 @@ TEST(ResourceTexts, ControlKindsAreRecognised) {
 
 TEST(ResourceTexts, StringTable) {
   const RcResources& res = LoadRcResources();
-  ASSERT_EQ(res.strings.size(), 22u);
+  ASSERT_EQ(res.strings.size(), 24u);
   EXPECT_BYTES("Hourgauge", res.strings.at(57344));
   EXPECT_BYTES("%1 から %2 までの整数を入力してください。", res.strings.at(61714));
   EXPECT_BYTES("%1 文字以内で入力してください。", res.strings.at(61716));
@@ -272,6 +310,10 @@ TEST(ResourceTexts, StringTable) {
   EXPECT_BYTES("HourgaugeLiteを削除するために、Windowsを再起動してください。  ",
                res.strings.at(220));
   EXPECT_BYTES("HourgaugeLite", res.strings.at(221));
+  EXPECT_BYTES("アンインストールするには、HourgaugeLite を管理者として実行してください。",
+               res.strings.at(IDS_UNINSTALL_NEEDS_ADMIN));
+  EXPECT_BYTES("HourgaugeLite をアンインストールできませんでした。HourgaugeLite は動作を続けます。",
+               res.strings.at(IDS_UNINSTALL_FAILED));
 }
 
 TEST(ResourceTexts, VersionBlockFollowsVersionHeader) {
@@ -311,6 +353,37 @@ std::uint32_t Le(const std::vector<unsigned char>& b, std::size_t at, int bytes)
 std::string RcDir() {
   std::string path = HG_RC_PATH;
   return path.substr(0, path.find_last_of('/'));
+}
+
+// The manifest Windows reads before the program starts: system DPI aware,
+// Common Controls 6, every Windows from Vista to 11 named, and no execution
+// level (which would end the registry redirection a standard account's
+// writes rely on).
+TEST(ResourceTexts, ManifestDeclaresWhatWindowsReadsAndNoExecutionLevel) {
+  const RcResources& res = LoadRcResources();
+  ASSERT_EQ(res.manifests.size(), 1u);
+  ASSERT_EQ(res.manifests.count(1), 1u); // CREATEPROCESS_MANIFEST_RESOURCE_ID
+  std::ifstream in(RcDir() + "/" + res.manifests.at(1), std::ios::binary);
+  ASSERT_TRUE(in) << "cannot open the manifest";
+  const std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto has = [&xml](const std::string& text) { return xml.find(text) != std::string::npos; };
+  EXPECT_TRUE(has("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"));
+  EXPECT_TRUE(has("<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">"));
+  EXPECT_TRUE(has("version=\"" HG_VERSION_STRING "\" processorArchitecture=\"x86\""))
+      << "the program's own identity follows res/version.h";
+  EXPECT_TRUE(has(
+      "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>"));
+  EXPECT_TRUE(has("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""));
+  EXPECT_TRUE(has("publicKeyToken=\"6595b64144ccf1df\""));
+  for (const char* os : {"{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+                         "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+                         "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+                         "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+                         "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) // 10 and 11
+    EXPECT_TRUE(has(std::string("<supportedOS Id=\"") + os + "\"/>")) << os;
+  EXPECT_FALSE(has("trustInfo"));
+  EXPECT_FALSE(has("requestedExecutionLevel"));
+  EXPECT_FALSE(has("requestedPrivileges"));
 }
 
 struct IconImage {

@@ -134,16 +134,61 @@ TEST_F(RegistryStoreTest, NumbersAreWrittenAsDecimalText) {
   EXPECT_EQ(ReadRegNumber(platform, kHkeyLocalMachine, kKey, "LimitTime", 60), 0);
 }
 
-TEST_F(RegistryStoreTest, AutostartEntryIsTheBareModulePath) {
-  platform.SetModulePath("C:\\Tools\\hourgauge.exe");
+TEST_F(RegistryStoreTest, AutostartEntryIsTheQuotedModulePath) {
+  platform.SetModulePath("C:\\Program Files\\Hourgauge\\hourgauge.exe");
   WriteAutostartEntry(platform);
-  EXPECT_EQ(platform.RegText(reg::kRunKey, "Hourgauge"), "C:\\Tools\\hourgauge.exe");
+  EXPECT_EQ(platform.RegText(reg::kRunKey, "Hourgauge"),
+            "\"C:\\Program Files\\Hourgauge\\hourgauge.exe\"");
+  EXPECT_EQ(platform.RegRaw(reg::kRunKey, "Hourgauge")->type, static_cast<DWORD>(REG_SZ));
 }
 
 TEST_F(RegistryStoreTest, AutostartEntryOfAPathFillingTheBufferIsCutNotOverrun) {
   platform.SetModulePath(std::string(300, 'p'));
   WriteAutostartEntry(platform);
-  EXPECT_EQ(platform.RegText(reg::kRunKey, "Hourgauge"), std::string(255, 'p'));
+  EXPECT_EQ(platform.RegText(reg::kRunKey, "Hourgauge"), "\"" + std::string(255, 'p') + "\"");
+}
+
+// Sets written to the Run key since the journal was cleared.
+std::size_t RunKeyWrites(const sim::SimPlatform& platform) {
+  std::size_t n = 0;
+  for (const auto& w : platform.RegWrites())
+    n += w.key == reg::kRunKey && w.op != sim::RegOp::Open ? 1 : 0;
+  return n;
+}
+
+TEST_F(RegistryStoreTest, IdenticalAutostartEntryIsNotWrittenAgain) {
+  platform.SetModulePath("C:\\Tools\\hourgauge.exe");
+  platform.SetRegText(reg::kRunKey, "Hourgauge", "\"C:\\Tools\\hourgauge.exe\"");
+  platform.ClearRegJournal();
+  WriteAutostartEntry(platform);
+  EXPECT_EQ(RunKeyWrites(platform), 0u);
+  EXPECT_EQ(platform.RegText(reg::kRunKey, "Hourgauge"), "\"C:\\Tools\\hourgauge.exe\"");
+}
+
+TEST_F(RegistryStoreTest, OldUnquotedOrMovedAutostartEntryIsRewrittenQuoted) {
+  platform.SetModulePath("C:\\Program Files\\Hourgauge\\hourgauge.exe");
+  for (const char* old :
+       {"C:\\Program Files\\Hourgauge\\hourgauge.exe", "\"D:\\Old\\hourgauge.exe\""}) {
+    platform.SetRegText(reg::kRunKey, "Hourgauge", old);
+    platform.ClearRegJournal();
+    WriteAutostartEntry(platform);
+    EXPECT_EQ(RunKeyWrites(platform), 1u) << old;
+    EXPECT_EQ(platform.RegText(reg::kRunKey, "Hourgauge"),
+              "\"C:\\Program Files\\Hourgauge\\hourgauge.exe\"");
+  }
+}
+
+// A start without the rights to the Run key goes on: nothing is written,
+// and the entry stays as it was.
+TEST_F(RegistryStoreTest, ReadOnlyRunKeyKeepsItsEntry) {
+  platform.SetModulePath("C:\\Tools\\hourgauge.exe");
+  platform.SetRegText(reg::kRunKey, "Hourgauge", "C:\\Tools\\hourgauge.exe");
+  platform.MakeKeyReadOnly(reg::kRunKey);
+  platform.ClearRegJournal();
+  WriteAutostartEntry(platform);
+  EXPECT_EQ(platform.RegText(reg::kRunKey, "Hourgauge"), "C:\\Tools\\hourgauge.exe");
+  for (const auto& w : platform.RegWrites())
+    EXPECT_NE(w.op, sim::RegOp::Set);
 }
 
 } // namespace
