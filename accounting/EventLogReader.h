@@ -11,7 +11,6 @@ namespace hg {
 // log ends, or a request or an allocation fails. Records whose bytes do not
 // parse are passed over. The log is closed and every buffer released however
 // the scan ends.
-using EventVisitor = bool (*)(void* context, const EventRecord& record);
 void ReadSystemLogBackwards(Platform& platform, EventVisitor visit, void* context);
 
 template <class F> void ReadSystemLogBackwards(Platform& platform, F&& visit) {

@@ -2,8 +2,6 @@
 
 #include "accounting/AccountingTime.h"
 
-#include <cstring>
-
 namespace hg {
 
 EventKind ClassifyEvent(std::uint32_t eventId) {
@@ -17,33 +15,6 @@ EventKind ClassifyEvent(std::uint32_t eventId) {
   default:
     return EventKind::Other;
   }
-}
-
-namespace {
-// EVENTLOGRECORD: Length, Reserved ("LfLe"), RecordNumber, TimeGenerated,
-// TimeWritten, EventID, ... all little-endian DWORDs.
-constexpr std::size_t kOffsetLength = 0;
-constexpr std::size_t kOffsetTimeGenerated = 12;
-constexpr std::size_t kOffsetEventId = 20;
-constexpr std::size_t kMinimumRecord = 56; // the fixed part of the record
-
-std::uint32_t ReadDword(const unsigned char* p, std::size_t offset) {
-  return static_cast<std::uint32_t>(p[offset]) | static_cast<std::uint32_t>(p[offset + 1]) << 8 |
-         static_cast<std::uint32_t>(p[offset + 2]) << 16 |
-         static_cast<std::uint32_t>(p[offset + 3]) << 24;
-}
-} // namespace
-
-bool ParseEventRecord(const void* bytes, std::size_t size, EventRecord* record) {
-  if (bytes == nullptr || size < kMinimumRecord)
-    return false;
-  const auto* p = static_cast<const unsigned char*>(bytes);
-  std::uint32_t length = ReadDword(p, kOffsetLength);
-  if (length < kMinimumRecord || length > size)
-    return false;
-  record->timeGenerated = ReadDword(p, kOffsetTimeGenerated);
-  record->eventId = ReadDword(p, kOffsetEventId);
-  return true;
 }
 
 UsageScan::UsageScan(const DayTable& days, std::int64_t now, std::int64_t reference,

@@ -2,6 +2,8 @@
 // what a record is, and how a newest-first run of records charges sessions
 // to the ten day buckets.
 #pragma once
+#include "accounting/EventRecordLayout.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -11,19 +13,10 @@ inline constexpr int kUsageDays = 10;
 
 enum class EventKind { Start, End, Other };
 
-struct EventRecord {
-  std::uint32_t eventId = 0;
-  std::int64_t timeGenerated = 0; // seconds since 1970, UTC
-};
-
 // 6005 (the log service started) and 1 (such as the return from sleep) start
 // a session; 6006 (the log service stopped) and 42 (such as the entry into
 // sleep) end one. Only bit 31 of the identifier is ignored.
 EventKind ClassifyEvent(std::uint32_t eventId);
-
-// The identifier and generation time of one EVENTLOGRECORD as the log hands
-// it over. False when the bytes are too few or do not describe a record.
-bool ParseEventRecord(const void* bytes, std::size_t size, EventRecord* record);
 
 // The day the recount charges to: every bucket is a local date, named by its
 // day key (whole dates, so that an old session never lands on a recent day
