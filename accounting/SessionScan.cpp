@@ -4,14 +4,33 @@
 
 namespace hg {
 
-EventKind ClassifyEvent(std::uint32_t eventId) {
+namespace {
+bool SameSource(std::string_view a, std::string_view b) {
+  if (a.size() != b.size())
+    return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 'a' + 'A') : a[i];
+    char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 'a' + 'A') : b[i];
+    if (x != y)
+      return false;
+  }
+  return true;
+}
+} // namespace
+
+EventKind ClassifyEvent(std::uint32_t eventId, std::string_view source) {
   switch (eventId & 0x7FFFFFFFu) {
   case 6005:
-  case 1:
     return EventKind::Start;
+  case 1:
+    return SameSource(source, kKernelGeneralSource) ? EventKind::Other : EventKind::Start;
+  case 507:
+    return SameSource(source, kKernelPowerSource) ? EventKind::Start : EventKind::Other;
   case 6006:
   case 42:
     return EventKind::End;
+  case 506:
+    return SameSource(source, kKernelPowerSource) ? EventKind::End : EventKind::Other;
   default:
     return EventKind::Other;
   }
@@ -23,7 +42,7 @@ UsageScan::UsageScan(const DayTable& days, std::int64_t now, std::int64_t refere
       m_context(context), m_end(now) {}
 
 bool UsageScan::Feed(const EventRecord& record) {
-  switch (ClassifyEvent(record.eventId)) {
+  switch (ClassifyEvent(record)) {
   case EventKind::End:
     // Of several end records in a row the oldest, the one just after the
     // start, ends the session.

@@ -137,6 +137,7 @@ public:
   // Allocation failures: the n-th allocation from now fails (0: the next).
   void FailAllocationAfter(std::optional<int> n) { m_failAllocAfter = n; }
   int LiveAllocations() const { return m_liveAllocs; }
+  std::size_t AllocationsMade() const { return m_allocsMade; }
 
   // Shutdown calls.
   void RefuseProcessToken(bool on = true) { m_refuseToken = on; }
@@ -369,6 +370,7 @@ private:
   DWORD m_lastError = 0;
   std::optional<int> m_failAllocAfter;
   int m_liveAllocs = 0;
+  std::size_t m_allocsMade = 0;
 
   bool m_refuseToken = false, m_refusePrivilege = false, m_refusePowerOff = false;
   std::vector<PrivilegeAdjustment> m_privileges;

@@ -199,6 +199,7 @@ void* SimPlatform::LocalAlloc(std::size_t bytes) {
     --*m_failAllocAfter;
   }
   ++m_liveAllocs;
+  ++m_allocsMade;
   return std::malloc(bytes == 0 ? 1 : bytes);
 }
 
