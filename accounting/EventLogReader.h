@@ -8,9 +8,10 @@
 
 namespace hg {
 
-// The buffer of one scan: some 600 typical records of about 100 bytes, a
+// The buffer of one scan: a few hundred records of a real System log, so a
 // few dozen requests for the two days a recount reads, well under the
-// 0x7FFFF bytes one request may take. One allocation per scan.
+// 0x7FFFF bytes one request may take. One allocation per scan, on the heap
+// rather than the stack of the timer handler.
 inline constexpr DWORD kEventReadBufferSize = 0x10000;
 
 // Hands each record to visit(context, record) until visit returns false, the
