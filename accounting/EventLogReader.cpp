@@ -7,27 +7,29 @@ void ReadSystemLogBackwards(Platform& platform, EventVisitor visit, void* contex
   if (log == 0)
     return;
   constexpr DWORD kFlags = EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ;
-  for (;;) {
-    unsigned char probe[1] = {};
+  DWORD capacity = kEventReadBufferSize;
+  void* buffer = platform.LocalAlloc(capacity);
+  while (buffer != nullptr) {
+    // Wine fails at once with ERROR_HANDLE_EOF and writes neither count.
     DWORD read = 0;
     DWORD needed = 0;
-    if (platform.ReadEventLogA(log, kFlags, 0, probe, 1, &read, &needed) ||
-        platform.GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
-      break; // the end of the log, or a log that cannot be read
-    void* buffer = platform.LocalAlloc(needed);
-    if (buffer == nullptr)
-      break;
-    read = 0;
-    DWORD again = 0;
-    bool ok = platform.ReadEventLogA(log, kFlags, 0, buffer, needed, &read, &again) != 0;
-    EventRecord record;
-    bool go = ok;
-    if (ok && ParseEventRecord(buffer, read, &record))
-      go = visit(context, record);
-    platform.LocalFree(buffer);
-    if (!go)
+    if (!platform.ReadEventLogA(log, kFlags, 0, buffer, capacity, &read, &needed)) {
+      // Only a record larger than the buffer gets a buffer of its own size;
+      // any other failure (the end of the log, an unreadable log) ends it.
+      if (platform.GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= capacity ||
+          needed > kMaxEventReadSize)
+        break;
+      platform.LocalFree(buffer);
+      capacity = needed;
+      buffer = platform.LocalAlloc(capacity);
+      continue;
+    }
+    if (read == 0 || read > capacity ||
+        WalkEventRecords(buffer, read, visit, context) != EventWalk::Done)
       break;
   }
+  if (buffer != nullptr)
+    platform.LocalFree(buffer);
   platform.CloseEventLog(log);
 }
 

@@ -1,17 +1,24 @@
-// Reads the local System log newest first, one record per request: a 1-byte
-// probe that fails with ERROR_INSUFFICIENT_BUFFER and reports the record's
-// size, then a read into a buffer of exactly that size.
+// Reads the local System log newest first, many records per request: each
+// ReadEventLogA call is a round trip to the Event Log service, so one call
+// fills a 64 KiB buffer with as many whole records as fit, and the records
+// are found in it by their Length.
 #pragma once
 #include "accounting/SessionScan.h"
 #include "platform/Platform.h"
 
 namespace hg {
 
+// The buffer of one scan: a few hundred records of a real System log, so a
+// few dozen requests for the two days a recount reads, well under the
+// 0x7FFFF bytes one request may take. One allocation per scan, on the heap
+// rather than the stack of the timer handler.
+inline constexpr DWORD kEventReadBufferSize = 0x10000;
+
 // Hands each record to visit(context, record) until visit returns false, the
-// log ends, or a request or an allocation fails. Records whose bytes do not
-// parse are passed over. The log is closed and every buffer released however
-// the scan ends.
-using EventVisitor = bool (*)(void* context, const EventRecord& record);
+// log ends, a request or an allocation fails, or a record's Length does not
+// fit the bytes read (the records after it cannot be found). A record larger
+// than the buffer is read into a buffer of its own size. The log is closed
+// and the buffer released however the scan ends.
 void ReadSystemLogBackwards(Platform& platform, EventVisitor visit, void* context);
 
 template <class F> void ReadSystemLogBackwards(Platform& platform, F&& visit) {

@@ -17,7 +17,7 @@ void CLimitWnd::RecordPreviousSession(std::int64_t t) {
   bool foundEnd = false;
   bool foundStart = false;
   ReadSystemLogBackwards(m_platform, [&](const EventRecord& record) {
-    switch (ClassifyEvent(record.eventId)) {
+    switch (ClassifyEvent(record)) {
     case EventKind::End:
       end = record.timeGenerated;
       foundEnd = true;

@@ -2,48 +2,38 @@
 
 #include "accounting/AccountingTime.h"
 
-#include <cstring>
-
 namespace hg {
 
-EventKind ClassifyEvent(std::uint32_t eventId) {
-  switch (eventId & 0x7FFFFFFFu) {
-  case 6005:
-  case 1:
-    return EventKind::Start;
-  case 6006:
-  case 42:
-    return EventKind::End;
-  default:
-    return EventKind::Other;
-  }
-}
-
 namespace {
-// EVENTLOGRECORD: Length, Reserved ("LfLe"), RecordNumber, TimeGenerated,
-// TimeWritten, EventID, ... all little-endian DWORDs.
-constexpr std::size_t kOffsetLength = 0;
-constexpr std::size_t kOffsetTimeGenerated = 12;
-constexpr std::size_t kOffsetEventId = 20;
-constexpr std::size_t kMinimumRecord = 56; // the fixed part of the record
-
-std::uint32_t ReadDword(const unsigned char* p, std::size_t offset) {
-  return static_cast<std::uint32_t>(p[offset]) | static_cast<std::uint32_t>(p[offset + 1]) << 8 |
-         static_cast<std::uint32_t>(p[offset + 2]) << 16 |
-         static_cast<std::uint32_t>(p[offset + 3]) << 24;
+bool SameSource(std::string_view a, std::string_view b) {
+  if (a.size() != b.size())
+    return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 'a' + 'A') : a[i];
+    char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 'a' + 'A') : b[i];
+    if (x != y)
+      return false;
+  }
+  return true;
 }
 } // namespace
 
-bool ParseEventRecord(const void* bytes, std::size_t size, EventRecord* record) {
-  if (bytes == nullptr || size < kMinimumRecord)
-    return false;
-  const auto* p = static_cast<const unsigned char*>(bytes);
-  std::uint32_t length = ReadDword(p, kOffsetLength);
-  if (length < kMinimumRecord || length > size)
-    return false;
-  record->timeGenerated = ReadDword(p, kOffsetTimeGenerated);
-  record->eventId = ReadDword(p, kOffsetEventId);
-  return true;
+EventKind ClassifyEvent(std::uint32_t eventId, std::string_view source) {
+  switch (eventId & 0x7FFFFFFFu) {
+  case 6005:
+    return EventKind::Start;
+  case 1:
+    return SameSource(source, kKernelGeneralSource) ? EventKind::Other : EventKind::Start;
+  case 507:
+    return SameSource(source, kKernelPowerSource) ? EventKind::Start : EventKind::Other;
+  case 6006:
+  case 42:
+    return EventKind::End;
+  case 506:
+    return SameSource(source, kKernelPowerSource) ? EventKind::End : EventKind::Other;
+  default:
+    return EventKind::Other;
+  }
 }
 
 UsageScan::UsageScan(const DayTable& days, std::int64_t now, std::int64_t reference,
@@ -52,7 +42,7 @@ UsageScan::UsageScan(const DayTable& days, std::int64_t now, std::int64_t refere
       m_context(context), m_end(now) {}
 
 bool UsageScan::Feed(const EventRecord& record) {
-  switch (ClassifyEvent(record.eventId)) {
+  switch (ClassifyEvent(record)) {
   case EventKind::End:
     // Of several end records in a row the oldest, the one just after the
     // start, ends the session.

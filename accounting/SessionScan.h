@@ -2,8 +2,11 @@
 // what a record is, and how a newest-first run of records charges sessions
 // to the ten day buckets.
 #pragma once
+#include "accounting/EventRecordLayout.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace hg {
 
@@ -11,19 +14,21 @@ inline constexpr int kUsageDays = 10;
 
 enum class EventKind { Start, End, Other };
 
-struct EventRecord {
-  std::uint32_t eventId = 0;
-  std::int64_t timeGenerated = 0; // seconds since 1970, UTC
-};
+// Sources whose records the rule tells apart.
+inline constexpr std::string_view kKernelGeneralSource = "Microsoft-Windows-Kernel-General";
+inline constexpr std::string_view kKernelPowerSource = "Microsoft-Windows-Kernel-Power";
 
 // 6005 (the log service started) and 1 (such as the return from sleep) start
 // a session; 6006 (the log service stopped) and 42 (such as the entry into
-// sleep) end one. Only bit 31 of the identifier is ignored.
-EventKind ClassifyEvent(std::uint32_t eventId);
-
-// The identifier and generation time of one EVENTLOGRECORD as the log hands
-// it over. False when the bytes are too few or do not describe a record.
-bool ParseEventRecord(const void* bytes, std::size_t size, EventRecord* record);
+// sleep) end one, whatever their source. Two sources change that: event 1 of
+// Kernel-General only says the clock was set (at every time synchronisation),
+// and Kernel-Power's 506 and 507, a laptop entering and leaving Modern
+// Standby in place of 42 and 1, end and start a session. Only bit 31 of the
+// identifier is ignored; sources compare without regard to case.
+EventKind ClassifyEvent(std::uint32_t eventId, std::string_view source);
+inline EventKind ClassifyEvent(const EventRecord& record) {
+  return ClassifyEvent(record.eventId, record.source);
+}
 
 // The day the recount charges to: every bucket is a local date, named by its
 // day key (whole dates, so that an old session never lands on a recent day

@@ -26,6 +26,7 @@ void BM_StartUp(benchmark::State& state) {
 
   std::uint64_t allocations = 0;
   std::size_t records = 0;
+  std::size_t calls = 0;
   for (auto _ : state) {
     state.PauseTiming();
     std::unique_ptr<test::Program> p = FreshMachine(log);
@@ -35,6 +36,7 @@ void BM_StartUp(benchmark::State& state) {
     state.PauseTiming();
     allocations += HeapAllocations() - before;
     records += p->platform.EventRecordsRead();
+    calls += p->platform.EventLogReads();
     if (!p->Alive())
       state.SkipWithError("the window was not created");
     p.reset();
@@ -44,6 +46,8 @@ void BM_StartUp(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
   state.counters["records_read"] =
       benchmark::Counter(static_cast<double>(records), benchmark::Counter::kAvgIterations);
+  state.counters["read_calls"] =
+      benchmark::Counter(static_cast<double>(calls), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_StartUp)->Unit(benchmark::kMicrosecond);
 

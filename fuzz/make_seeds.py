@@ -319,6 +319,25 @@ def event_record(event_id, time, number=1):
     return bytes(rec)
 
 
+def windows_record(event_id, time, source, number=1, data=b""):
+    """The layout Windows writes: the fixed part, source and computer names,
+    DWORD-aligned SID, strings and data offsets, padding, the length again."""
+    names = source.encode() + b"\0" + b"KIDS-PC\0"
+    data_offset = (56 + len(names) + 3) // 4 * 4
+    length = (data_offset + len(data) + 3) // 4 * 4 + 4
+    rec = bytearray(length)
+    struct.pack_into("<IIIIIIH", rec, 0, length, 0x654C664C, number, time, time, event_id, 4)
+    struct.pack_into("<IIIII", rec, 36, data_offset, 0, data_offset, len(data), data_offset)
+    rec[56:56 + len(names)] = names
+    rec[data_offset:data_offset + len(data)] = data
+    struct.pack_into("<I", rec, length - 4, length)
+    return bytes(rec)
+
+
+KERNEL_GENERAL = "Microsoft-Windows-Kernel-General"
+KERNEL_POWER = "Microsoft-Windows-Kernel-Power"
+
+
 def main():
     seeds = {
         "StoredNumber": {
@@ -355,6 +374,20 @@ def main():
             "seed-length-too-big": struct.pack("<I", 200) + event_record(6005, 1704412800)[4:],
             "seed-length-too-small": struct.pack("<I", 55) + event_record(6005, 1704412800)[4:],
             "seed-one-byte": b"\x01",
+            "seed-clock-set": windows_record(1, 1704412800 - 200, KERNEL_GENERAL),
+            "seed-resume-from-sleep": windows_record(1, 1704412800 - 200,
+                                                     "Microsoft-Windows-Power-Troubleshooter"),
+            "seed-standby-enter": windows_record(506, 1704412800 - 1000, KERNEL_POWER),
+            "seed-standby-exit": windows_record(507, 1704412800 - 500, KERNEL_POWER),
+            "seed-standby-other-source": windows_record(507, 1704412800 - 500, "EventLog"),
+            "seed-source-unterminated": struct.pack("<I", 88)
+                + windows_record(1, 1704412800 - 200, KERNEL_GENERAL)[4:56]
+                + KERNEL_GENERAL.encode(),
+            "seed-three-records": windows_record(507, 1704412800 - 500, KERNEL_POWER, 3)
+                + windows_record(7036, 1704412800 - 700, "Service Control Manager", 2, b"x" * 9)
+                + windows_record(506, 1704412800 - 1000, KERNEL_POWER, 1),
+            "seed-second-length-broken": windows_record(16, 1704412800 - 500, KERNEL_GENERAL)
+                + struct.pack("<I", 4000) + windows_record(6005, 1704412800 - 900, "EventLog")[4:],
             "seed-empty": b"",
         },
         "Program": {name: bytes(p.out) for name, p in program_seeds().items()},

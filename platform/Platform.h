@@ -15,6 +15,9 @@
 
 namespace hg {
 
+// ReadEventLogA takes a buffer of at most 0x7FFFF bytes.
+inline constexpr DWORD kMaxEventReadSize = 0x7FFFF;
+
 class Platform {
 public:
   virtual ~Platform() = default;
@@ -39,9 +42,12 @@ public:
   // Time from local fields, daylight saving decided by the zone; -1 on failure.
   virtual std::int64_t MakeLocalTime(const LocalTm& fields) = 0;
 
-  // The event log. OpenEventLogA returns 0 on failure. ReadEventLogA returns
-  // FALSE with GetLastError() == ERROR_INSUFFICIENT_BUFFER and *needed set when
-  // the next record does not fit; any other failure ends a scan.
+  // The event log. OpenEventLogA returns 0 on failure. ReadEventLogA fills
+  // the buffer (at most kMaxEventReadSize bytes) with as many whole records
+  // as fit and sets *read to their bytes; it returns FALSE with
+  // GetLastError() == ERROR_INSUFFICIENT_BUFFER and *needed set when not even
+  // the next record fits, ERROR_HANDLE_EOF past the last record; any other
+  // failure ends a scan.
   virtual Handle OpenEventLogA(const char* server, const char* source) = 0;
   virtual BOOL ReadEventLogA(Handle log, DWORD flags, DWORD offset, void* buffer, DWORD size,
                              DWORD* read, DWORD* needed) = 0;

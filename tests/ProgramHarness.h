@@ -85,5 +85,16 @@ inline EventRecord Stop(std::int64_t t) {
 inline EventRecord Sleep(std::int64_t t) {
   return EventRecord{42, t};
 }
+// Laptops with Modern Standby: the lid closed, and opened again.
+inline EventRecord StandbyEnter(std::int64_t t) {
+  return EventRecord{506, t, "Microsoft-Windows-Kernel-Power"};
+}
+inline EventRecord StandbyExit(std::int64_t t) {
+  return EventRecord{507, t, "Microsoft-Windows-Kernel-Power"};
+}
+// "The system time has changed", logged at every time synchronisation.
+inline EventRecord TimeChanged(std::int64_t t) {
+  return EventRecord{1, t, "Microsoft-Windows-Kernel-General"};
+}
 
 } // namespace hg::test

@@ -28,9 +28,9 @@
 namespace hg::fuzz {
 namespace {
 
-constexpr std::int64_t kEarliest = 100000;       // early 1970: accounting time may go negative
-constexpr std::int64_t kLatest = 4102444800;      // 2100-01-01
-constexpr std::int64_t kTypical = 1704412800;     // 2024-01-05 00:00 UTC
+constexpr std::int64_t kEarliest = 100000;    // early 1970: accounting time may go negative
+constexpr std::int64_t kLatest = 4102444800;  // 2100-01-01
+constexpr std::int64_t kTypical = 1704412800; // 2024-01-05 00:00 UTC
 constexpr std::int64_t kDay = 86400;
 constexpr int kMaxSteps = 32;
 constexpr int kTickBudget = 2400; // simulated seconds of ticks and dialog waits per input
@@ -42,21 +42,21 @@ const char* const kZones[] = {"Asia/Tokyo", "Europe/Berlin", "America/New_York",
 // autumn.
 const std::int64_t kClockChanges[] = {1710054000, 1730613600, 1711846800, 1729990800};
 
-const UINT kCommands[] = {ID_CHANGE_PASSWORD, ID_SETTINGS, ID_QUIT, ID_UNINSTALL, ID_APP_EXIT,
-                          12345};
-const int kControls[] = {IDC_PASSWORD,        IDC_ADJUST_TIME, IDC_NEW_PASSWORD,
+const UINT kCommands[] = {ID_CHANGE_PASSWORD, ID_SETTINGS, ID_QUIT,
+                          ID_UNINSTALL,       ID_APP_EXIT, 12345};
+const int kControls[] = {IDC_PASSWORD,         IDC_ADJUST_TIME, IDC_NEW_PASSWORD,
                          IDC_CONFIRM_PASSWORD, IDC_RESET_TODAY, 9999};
 const int kButtons[] = {IDOK, IDCANCEL, IDC_RESET_TODAY, IDC_PASSWORD, 9999};
 const Lparam kMouse[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MOUSEMOVE,
                          WM_LBUTTONUP,   WM_RBUTTONUP,   WM_LBUTTONDBLCLK};
-const char* const kTypedTexts[] = {"",         "abc",        "60",       "0",     " 90 ", "\t30",
-                                   "35791394", "35791395",   "4294967296", "-5",  "1.5",  "x",
-                                   "600",      "1439",       "abcdefgh", "abcdefghij", "1"};
+const char* const kTypedTexts[] = {
+    "",   "abc", "60", "0",   " 90 ", "\t30",     "35791394",   "35791395", "4294967296",
+    "-5", "1.5", "x",  "600", "1439", "abcdefgh", "abcdefghij", "1"};
 const char* const kPasswords[] = {"abc", "a", "abcdefgh", "abcdefghi", "pass word"};
-const char* const kLimits[] = {"60", "0", "1", "120", "1440", "35791394", "35791395",
-                               "2147483647", "-1", "-2147483648"};
-const char* const kAdjusts[] = {"0", "30", "60", "600", "1439", "1440", "-60", "-1440",
-                                "2147483647", "-2147483648"};
+const char* const kLimits[] = {"60",       "0",        "1",          "120", "1440",
+                               "35791394", "35791395", "2147483647", "-1",  "-2147483648"};
+const char* const kAdjusts[] = {"0",    "30",  "60",    "600",        "1439",
+                                "1440", "-60", "-1440", "2147483647", "-2147483648"};
 const char* const kPrefixes[] = {"", " ", "\t", "+", "-", "00", " \n-"};
 const char* const kSuffixes[] = {"", "x", " ", "min", "\n5", "9999999999"};
 
@@ -71,7 +71,9 @@ struct Faults {
   bool dialogs = false;
 };
 
-std::string Number(std::int64_t value) { return std::to_string(value); }
+std::string Number(std::int64_t value) {
+  return std::to_string(value);
+}
 
 // HG_FUZZ_TRACE=1 in the environment prints the decoded run, to read what a
 // failing input does.
@@ -112,16 +114,16 @@ private:
     m_p.platform.SetTimeZone(zone);
     m_p.platform.SetTime(StartTime());
     Trace("zone %s, clock %lld\n", zone, static_cast<long long>(m_p.platform.Now()));
-    for (const char* name : {reg::kLimitTime, reg::kLastDate, reg::kLastTime,
-                             reg::kLastTimeAdjust, reg::kAdjustTime, reg::kDayTotal,
-                             reg::kStartTime, reg::kEndTime, reg::kPassword})
+    for (const char* name :
+         {reg::kLimitTime, reg::kLastDate, reg::kLastTime, reg::kLastTimeAdjust, reg::kAdjustTime,
+          reg::kDayTotal, reg::kStartTime, reg::kEndTime, reg::kPassword})
       SetValue(name);
     SetEventLog();
     SetFaults();
     if (Tracing()) {
-      for (const char* name : {reg::kLimitTime, reg::kLastDate, reg::kLastTime,
-                               reg::kLastTimeAdjust, reg::kAdjustTime, reg::kDayTotal,
-                               reg::kStartTime, reg::kEndTime, reg::kPassword})
+      for (const char* name :
+           {reg::kLimitTime, reg::kLastDate, reg::kLastTime, reg::kLastTimeAdjust, reg::kAdjustTime,
+            reg::kDayTotal, reg::kStartTime, reg::kEndTime, reg::kPassword})
         if (auto v = m_p.platform.RegRaw(reg::kProgramKey, name))
           Trace("  %s (type %u, %zu bytes) \"%s\"\n", name, v->type, v->data.size(),
                 v->data.c_str());
@@ -183,7 +185,7 @@ private:
     switch (m_in.Int(0, 7)) {
     case 0:
       return; // absent
-    case 1: // a number, plain or decorated
+    case 1:   // a number, plain or decorated
       ui.SetRegText(reg::kProgramKey, name,
                     std::string(m_in.Pick(kPrefixes)) +
                         Number(static_cast<std::int32_t>(m_in.U32())) + m_in.Pick(kSuffixes));
@@ -229,11 +231,23 @@ private:
       std::uint8_t kind = m_in.Byte();
       t -= (kind & 0x80) ? m_in.Int(0, 5 * kDay) : m_in.Int(0, 8 * 3600);
       EventRecord record{kIds[kind % std::size(kIds)], t < 0 ? 0 : t};
-      std::string bytes = sim::SimPlatform::EncodeEventRecord(record, static_cast<std::uint32_t>(count - i));
+      if (kind & 0x40) {
+        // Some slots from the sources the rule tells apart: the clock set,
+        // and Modern Standby entered and left.
+        if (record.eventId == 1)
+          record.source = kKernelGeneralSource;
+        else if (record.eventId == 12)
+          record = EventRecord{506, record.timeGenerated, kKernelPowerSource};
+        else if (record.eventId == 6013)
+          record = EventRecord{507, record.timeGenerated, kKernelPowerSource};
+      }
+      std::string bytes =
+          sim::SimPlatform::EncodeEventRecord(record, static_cast<std::uint32_t>(count - i));
       if ((kind & 0x70) == 0x70) {
         // A damaged record: cut short, or raw bytes.
         if (kind & 0x08)
-          bytes.resize(static_cast<std::size_t>(m_in.Int(0, static_cast<std::int64_t>(bytes.size()))));
+          bytes.resize(
+              static_cast<std::size_t>(m_in.Int(0, static_cast<std::int64_t>(bytes.size()))));
         else
           bytes = m_in.Bytes(80);
       }
@@ -254,7 +268,8 @@ private:
     Toggle(3, on(3));
     Trace("  faults %08x\n", flags);
     if (on(4))
-      ui.FailEventReadAt(static_cast<std::size_t>(m_in.Int(0, static_cast<std::int64_t>(m_logSize))));
+      ui.FailEventReadAt(
+          static_cast<std::size_t>(m_in.Int(0, static_cast<std::int64_t>(m_logSize))));
     if (on(5))
       ui.FailAllocationAfter(static_cast<int>(m_in.Int(0, 20)));
     Toggle(4, on(6));
@@ -579,8 +594,7 @@ private:
       case kTime:
         // After a tick the stored remainder is the field, or 0 once spent.
         if (ticked)
-          HG_FUZZ_CHECK(value == std::max(w.m_nLastTime, 0),
-                        what + " vs " + Number(w.m_nLastTime));
+          HG_FUZZ_CHECK(value == std::max(w.m_nLastTime, 0), what + " vs " + Number(w.m_nLastTime));
         break;
       case kTimeAdjust:
         HG_FUZZ_CHECK(value == w.m_nLastTimeAdjust, what + " vs " + Number(w.m_nLastTimeAdjust));
@@ -603,7 +617,8 @@ private:
 
   void CheckResources() {
     const sim::SimPlatform& ui = m_p.platform;
-    HG_FUZZ_CHECK(ui.LiveAllocations() == 0, "record buffers left: " + Number(ui.LiveAllocations()));
+    HG_FUZZ_CHECK(ui.LiveAllocations() == 0,
+                  "record buffers left: " + Number(ui.LiveAllocations()));
     HG_FUZZ_CHECK(ui.OpenEventLogs() == 0, "the event log left open");
     HG_FUZZ_CHECK(ui.OpenTokens() == 0, "a process token left open");
     HG_FUZZ_CHECK(ui.LiveMenus() == 0, "a menu left loaded");
@@ -618,8 +633,7 @@ private:
     const CLimitWnd& w = *m_p.wnd;
     // The day is the stored one (a clock turned back) or today's.
     std::int32_t today = Key(m_p.platform.Now(), w.m_nAdjustTime);
-    std::int32_t stored =
-        m_before[kDate] ? ParseStoredNumber(m_before[kDate]->data.c_str()) : 0;
+    std::int32_t stored = m_before[kDate] ? ParseStoredNumber(m_before[kDate]->data.c_str()) : 0;
     HG_FUZZ_CHECK(w.m_nLastDate == today || w.m_nLastDate == stored,
                   "start-up day " + Number(w.m_nLastDate) + ", today " + Number(today) +
                       ", stored " + Number(stored));

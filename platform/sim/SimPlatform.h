@@ -123,18 +123,28 @@ public:
   // Off for benchmarks: no journal, no call records.
   void SetRecording(bool on) { m_recording = on; }
 
-  // Event log, newest first.
+  // Event log, newest first. A record without a source gets the one Windows
+  // writes for its identifier (DefaultEventSource).
   void SetEventLog(const std::vector<EventRecord>& newestFirst);
   void AddRawEventRecord(const std::string& bytes); // appended as the oldest
   void MakeEventLogUnopenable(bool on = true) { m_logUnopenable = on; }
+  // The record at `index` (0: the newest) cannot be read: reads return the
+  // records before it, and the read that would begin with it fails.
   void FailEventReadAt(std::optional<std::size_t> index) { m_failReadAt = index; }
-  static std::string EncodeEventRecord(const EventRecord& record, std::uint32_t recordNumber);
-  std::size_t EventRecordsRead() const { return m_recordsRead; }
+  // An EVENTLOGRECORD as Windows lays it out, with `dataBytes` bytes of event
+  // data (to make a record of any size).
+  static std::string EncodeEventRecord(const EventRecord& record, std::uint32_t recordNumber,
+                                       std::size_t dataBytes = 0);
+  static std::string_view DefaultEventSource(std::uint32_t eventId);
+  std::size_t EventRecordCount() const { return m_eventStarts.size() - 1; }
+  std::size_t EventRecordsRead() const { return m_recordsRead; } // records returned
+  std::size_t EventLogReads() const { return m_eventLogReads; }  // ReadEventLogA calls
   int OpenEventLogs() const { return m_openLogs; }
 
   // Allocation failures: the n-th allocation from now fails (0: the next).
   void FailAllocationAfter(std::optional<int> n) { m_failAllocAfter = n; }
   int LiveAllocations() const { return m_liveAllocs; }
+  std::size_t AllocationsMade() const { return m_allocsMade; }
 
   // Shutdown calls. A refused privilege is Windows' usual answer for an
   // account without it: AdjustTokenPrivileges succeeds with
@@ -401,16 +411,21 @@ private:
   bool m_shuttingDown = false;
   std::string m_zone = "Asia/Tokyo";
 
-  std::vector<std::string> m_eventLog; // encoded records, newest first
+  // Encoded records back to back, newest first; record i is the bytes from
+  // m_eventStarts[i] to m_eventStarts[i + 1].
+  std::string m_eventBytes;
+  std::vector<std::size_t> m_eventStarts = {0};
   std::map<Handle, std::size_t> m_openLogPositions;
   Handle m_nextLog = 0x2000;
   bool m_logUnopenable = false;
   std::optional<std::size_t> m_failReadAt;
   std::size_t m_recordsRead = 0;
+  std::size_t m_eventLogReads = 0;
   int m_openLogs = 0;
   DWORD m_lastError = 0;
   std::optional<int> m_failAllocAfter;
   int m_liveAllocs = 0;
+  std::size_t m_allocsMade = 0;
 
   bool m_refuseToken = false, m_refusePrivilege = false, m_refusePowerOff = false;
   bool m_failAdjust = false;

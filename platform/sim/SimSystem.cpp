@@ -4,6 +4,7 @@
 #include "platform/sim/SimPlatform.h"
 #include "platform/sim/SimWindow.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -58,13 +59,33 @@ std::int64_t SimPlatform::LocalTime(int year, int month, int day, int hour, int 
 
 // ---- Event log ----------------------------------------------------------
 
-std::string SimPlatform::EncodeEventRecord(const EventRecord& record, std::uint32_t number) {
-  // The EVENTLOGRECORD layout: 56 fixed bytes, the source and computer
-  // names, padding to a DWORD, and the length repeated at the end.
-  const char source[] = "EventLog";
-  const char computer[] = "SIM";
-  std::size_t body = 56 + sizeof source + sizeof computer;
-  std::size_t length = (body + 3) / 4 * 4 + 4;
+std::string_view SimPlatform::DefaultEventSource(std::uint32_t eventId) {
+  switch (eventId & 0x7FFFFFFFu) {
+  case 1: // the return from sleep
+    return "Microsoft-Windows-Power-Troubleshooter";
+  case 42:  // the entry into sleep
+  case 506: // the entry into Modern Standby
+  case 507: // the return from it
+    return "Microsoft-Windows-Kernel-Power";
+  case 7036: // a service changed state
+    return "Service Control Manager";
+  default: // 6005, 6006 and the rest of the log service's own records
+    return "EventLog";
+  }
+}
+
+std::string SimPlatform::EncodeEventRecord(const EventRecord& record, std::uint32_t number,
+                                           std::size_t dataBytes) {
+  // The EVENTLOGRECORD layout: 56 fixed bytes; the source and computer names,
+  // each NUL-terminated; padding to a DWORD, where the user's SID (none), the
+  // strings (none) and the data begin; padding to a DWORD; the length again.
+  std::string_view source =
+      record.source.empty() ? DefaultEventSource(record.eventId) : record.source;
+  constexpr std::string_view kComputer = "KIDS-PC";
+  auto align = [](std::size_t n) { return (n + 3) / 4 * 4; };
+  std::size_t names = 56 + source.size() + 1 + kComputer.size() + 1;
+  std::size_t dataOffset = align(names);
+  std::size_t length = align(dataOffset + dataBytes) + 4;
   std::string bytes(length, '\0');
   auto put = [&bytes](std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
@@ -76,25 +97,31 @@ std::string SimPlatform::EncodeEventRecord(const EventRecord& record, std::uint3
   put(12, static_cast<std::uint32_t>(record.timeGenerated));
   put(16, static_cast<std::uint32_t>(record.timeGenerated));
   put(20, record.eventId);
-  put(24, 4);  // EventType: information
-  put(36, 56); // StringOffset
-  put(48, 56); // DataOffset
-  std::memcpy(&bytes[56], source, sizeof source);
-  std::memcpy(&bytes[56 + sizeof source], computer, sizeof computer);
+  put(24, 4); // EventType: information; no strings, no category
+  put(36, static_cast<std::uint32_t>(dataOffset)); // StringOffset
+  put(44, static_cast<std::uint32_t>(dataOffset)); // UserSidOffset, UserSidLength 0
+  put(48, static_cast<std::uint32_t>(dataBytes));  // DataLength
+  put(52, static_cast<std::uint32_t>(dataOffset)); // DataOffset
+  std::memcpy(&bytes[56], source.data(), source.size());
+  std::memcpy(&bytes[56 + source.size() + 1], kComputer.data(), kComputer.size());
+  for (std::size_t i = 0; i < dataBytes; ++i)
+    bytes[dataOffset + i] = static_cast<char>(i & 0xFF);
   put(length - 4, static_cast<std::uint32_t>(length));
   return bytes;
 }
 
 void SimPlatform::SetEventLog(const std::vector<EventRecord>& newestFirst) {
-  m_eventLog.clear();
-  m_eventLog.reserve(newestFirst.size());
+  m_eventBytes.clear();
+  m_eventStarts.assign(1, 0);
+  m_eventStarts.reserve(newestFirst.size() + 1);
   auto number = static_cast<std::uint32_t>(newestFirst.size());
   for (const EventRecord& r : newestFirst)
-    m_eventLog.push_back(EncodeEventRecord(r, number--));
+    AddRawEventRecord(EncodeEventRecord(r, number--));
 }
 
 void SimPlatform::AddRawEventRecord(const std::string& bytes) {
-  m_eventLog.push_back(bytes);
+  m_eventBytes += bytes;
+  m_eventStarts.push_back(m_eventBytes.size());
 }
 
 Handle SimPlatform::OpenEventLogA(const char* server, const char* source) {
@@ -109,31 +136,49 @@ Handle SimPlatform::OpenEventLogA(const char* server, const char* source) {
 
 BOOL SimPlatform::ReadEventLogA(Handle log, DWORD flags, DWORD, void* buffer, DWORD size,
                                 DWORD* read, DWORD* needed) {
+  // Windows' contract: as many whole records as fit, newest first when read
+  // backwards, never part of one; the size of the next record only when not
+  // even that one fits; ERROR_HANDLE_EOF past the oldest.
+  ++m_eventLogReads;
   auto position = m_openLogPositions.find(log);
   if (position == m_openLogPositions.end() ||
       flags != (EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ)) {
     m_lastError = 6; // ERROR_INVALID_HANDLE
     return FALSE;
   }
-  std::size_t& index = position->second;
-  if (m_failReadAt && *m_failReadAt == index) {
-    m_lastError = 1500; // ERROR_EVENTLOG_FILE_CORRUPT
+  if (buffer == nullptr || size > kMaxEventReadSize) {
+    m_lastError = 87; // ERROR_INVALID_PARAMETER
     return FALSE;
   }
-  if (index >= m_eventLog.size()) {
+  std::size_t& index = position->second;
+  std::size_t last = EventRecordCount();
+  if (m_failReadAt && *m_failReadAt >= index) {
+    if (*m_failReadAt == index) {
+      m_lastError = 1500; // ERROR_EVENTLOG_FILE_CORRUPT
+      return FALSE;
+    }
+    last = std::min(last, *m_failReadAt);
+  }
+  if (index >= last) {
     m_lastError = ERROR_HANDLE_EOF;
     return FALSE;
   }
-  const std::string& record = m_eventLog[index];
-  if (buffer == nullptr || size < record.size()) {
-    *needed = static_cast<DWORD>(record.size());
+  // The records that fit: those ending no further than `size` bytes on.
+  const std::size_t from = m_eventStarts[index];
+  auto past =
+      std::upper_bound(m_eventStarts.begin() + static_cast<std::ptrdiff_t>(index) + 1,
+                       m_eventStarts.begin() + static_cast<std::ptrdiff_t>(last) + 1, from + size);
+  std::size_t end = static_cast<std::size_t>(past - m_eventStarts.begin()) - 1;
+  if (end == index) {
+    *read = 0;
+    *needed = static_cast<DWORD>(m_eventStarts[index + 1] - from);
     m_lastError = ERROR_INSUFFICIENT_BUFFER;
     return FALSE;
   }
-  std::memcpy(buffer, record.data(), record.size());
-  *read = static_cast<DWORD>(record.size());
-  ++index;
-  ++m_recordsRead;
+  std::memcpy(buffer, m_eventBytes.data() + from, m_eventStarts[end] - from);
+  *read = static_cast<DWORD>(m_eventStarts[end] - from);
+  m_recordsRead += end - index;
+  index = end;
   return TRUE;
 }
 
@@ -154,6 +199,7 @@ void* SimPlatform::LocalAlloc(std::size_t bytes) {
     --*m_failAllocAfter;
   }
   ++m_liveAllocs;
+  ++m_allocsMade;
   return std::malloc(bytes == 0 ? 1 : bytes);
 }
 

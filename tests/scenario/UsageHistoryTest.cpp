@@ -1,6 +1,8 @@
 // The previous session and the recount from the System log, on a started
 // program.
 #include "ProgramHarness.h"
+#include "SystemLogBuilder.h"
+#include "accounting/EventLogReader.h"
 
 #include <gtest/gtest.h>
 
@@ -83,13 +85,28 @@ TEST_F(UsageHistoryTest, ReadFailingMidLogKeepsWhatWasCharged) {
 TEST_F(UsageHistoryTest, FailedAllocationEndsTheScanWithoutLeaking) {
   p.At(2024, 1, 5, 12, 0);
   Today();
-  p.platform.SetEventLog({Start(T(11, 0)), Stop(T(10, 0)), Start(T(9, 0))});
+  p.platform.SetEventLog({Start(T(11, 0))});
+  // An end record too large for the usual buffer: the scan needs a second.
+  p.platform.AddRawEventRecord(sim::SimPlatform::EncodeEventRecord(Stop(T(10, 0)), 2, 70000));
+  p.platform.AddRawEventRecord(sim::SimPlatform::EncodeEventRecord(Start(T(9, 0)), 1));
   p.Start();
+  EXPECT_EQ(p.Get("DayTotal"), "\n01/05 09:00:00 - 01/05 10:00:00 (60min)");
   p.platform.FailAllocationAfter(1);
   p.wnd->RecountUsage();
-  EXPECT_EQ(p.wnd->m_nDayUsage[0], 3600);
+  EXPECT_EQ(p.wnd->m_nDayUsage[0], 3600) << "11:00 to now; the scan ended at the large record";
   EXPECT_EQ(p.platform.LiveAllocations(), 0);
   EXPECT_EQ(p.platform.OpenEventLogs(), 0);
+
+  p.platform.FailAllocationAfter(0); // not even the usual buffer
+  p.wnd->RecountUsage();
+  EXPECT_EQ(p.wnd->m_nDayUsage[0], 0);
+  EXPECT_EQ(p.wnd->m_nLastTime, 3600);
+  EXPECT_EQ(p.platform.LiveAllocations(), 0);
+  EXPECT_EQ(p.platform.OpenEventLogs(), 0);
+
+  p.wnd->RecountUsage(); // memory again: both sessions
+  EXPECT_EQ(p.wnd->m_nDayUsage[0], 7200);
+  EXPECT_EQ(p.platform.LiveAllocations(), 0);
 }
 
 TEST_F(UsageHistoryTest, SessionsAcrossMidnightWithAndWithoutAdjustment) {
@@ -122,13 +139,103 @@ TEST_F(UsageHistoryTest, RecountReadsOnlyTheLastTwoDays) {
     log.push_back(Stop(now - hours * 3600 + 600)), log.push_back(Start(now - hours * 3600));
   p.platform.SetEventLog(log);
   p.Start();
-  std::size_t before = p.platform.EventRecordsRead();
+  std::size_t before = p.platform.EventLogReads();
   p.wnd->RecountUsage();
-  EXPECT_EQ(p.platform.EventRecordsRead() - before, 8u);
+  // The whole short log comes in one read; the scan takes what it needs.
+  EXPECT_EQ(p.platform.EventLogReads() - before, 1u);
   int total = 0;
   for (int i = 0; i < kUsageDays; ++i)
     total += p.wnd->m_nDayUsage[i];
   EXPECT_EQ(total, 4 * 600);
+}
+
+TEST_F(UsageHistoryTest, RecountStopsAfterAboutTwoDaysOfADailyLog) {
+  p.At(2024, 1, 10, 20, 0);
+  p.Set("LastDate", "752969");
+  p.Set("LimitTime", "1440");
+  std::int64_t now = p.platform.Now();
+  std::vector<EventRecord> log = SystemLog(p.platform, now, 40000);
+  ASSERT_EQ(log.size(), 40000u);
+  p.platform.SetEventLog(log);
+  p.Start();
+  std::size_t readsBefore = p.platform.EventLogReads();
+  std::size_t recordsBefore = p.platform.EventRecordsRead();
+  p.wnd->RecountUsage();
+
+  // Every day: 07:30:10 to 12:00 and 13:00 to 22:00; today's run is open.
+  // The clock set at 10:00 and after every wake starts nothing.
+  EXPECT_EQ(p.wnd->m_nDayUsage[0], 16190 + 7 * 3600);
+  EXPECT_EQ(p.wnd->m_nDayUsage[1], 16190 + 9 * 3600);
+  // The session that started 55 hours ago is the last one counted.
+  EXPECT_EQ(p.wnd->m_nDayUsage[2], 9 * 3600);
+  for (int i = 3; i < kUsageDays; ++i)
+    EXPECT_EQ(p.wnd->m_nDayUsage[i], 0) << i;
+
+  // The scan read as far as that session's start and at most one buffer on.
+  SystemLogDay stopDay = SystemLogDayOf(p.platform, now, 2);
+  std::size_t stop = 0;
+  while (!(log[stop].timeGenerated == stopDay.wake && log[stop].eventId == 1))
+    ++stop;
+  std::size_t records = p.platform.EventRecordsRead() - recordsBefore;
+  EXPECT_GT(records, stop);
+  EXPECT_LE(records, stop + 1 + kEventReadBufferSize / kEventRecordFixedSize);
+  EXPECT_LT(records, log.size() / 3);
+  std::size_t reads = p.platform.EventLogReads() - readsBefore;
+  EXPECT_LE(reads, records * 128 / (kEventReadBufferSize - 512) + 2) << records;
+  EXPECT_EQ(p.platform.LiveAllocations(), 0);
+  EXPECT_EQ(p.platform.OpenEventLogs(), 0);
+}
+
+TEST_F(UsageHistoryTest, ClockSetDuringTheRunStartsNoSession) {
+  p.At(2024, 1, 5, 12, 0);
+  Today();
+  p.Set("LimitTime", "300");
+  // Read as a start, the time synchronisation at 10:00 would leave 08:00 to
+  // 10:00 uncharged.
+  p.platform.SetEventLog({TimeChanged(T(10, 0)), Start(T(8, 0))});
+  p.Start();
+  p.wnd->RecountUsage();
+  EXPECT_EQ(p.wnd->m_nDayUsage[0], 4 * 3600);
+  EXPECT_EQ(p.wnd->m_nLastTime, 3600);
+  EXPECT_EQ(std::string(p.wnd->m_szTipSuffix), "\n 5日(240min) 4日(0min) 3日(0min)");
+}
+
+TEST_F(UsageHistoryTest, PreviousSessionRunsOverAClockSet) {
+  p.At(2024, 1, 5, 13, 30);
+  Today();
+  p.platform.SetEventLog({Start(T(13, 0)), TimeChanged(T(13, 0, 5)), Stop(T(12, 0)),
+                          TimeChanged(T(10, 0)), Start(T(8, 0)), TimeChanged(T(7, 59, 55))});
+  p.Start();
+  EXPECT_EQ(p.Get("DayTotal"), "\n01/05 08:00:00 - 01/05 12:00:00 (240min)");
+  p.wnd->RecountUsage();
+  EXPECT_EQ(p.wnd->m_nDayUsage[0], 1800 + 4 * 3600);
+}
+
+TEST_F(UsageHistoryTest, ModernStandbyNightIsNotCharged) {
+  p.At(2024, 1, 6, 8, 0);
+  p.Set("LastDate", "752965");
+  p.Set("LimitTime", "120");
+  // The lid closed at 22:00 and opened at 07:00: Kernel-Power's 506 and 507.
+  p.platform.SetEventLog(
+      {StandbyExit(T(7, 0, 0, 6)), StandbyEnter(T(22, 0, 0, 5)), Start(T(18, 0, 0, 5))});
+  p.Start();
+  p.wnd->RecountUsage();
+  EXPECT_EQ(p.wnd->m_nDayUsage[0], 3600) << "07:00 to now";
+  EXPECT_EQ(p.wnd->m_nDayUsage[1], 4 * 3600) << "18:00 to 22:00, not to 07:00";
+  EXPECT_EQ(p.wnd->m_nLastTime, 3600);
+  EXPECT_EQ(std::string(p.wnd->m_szTipSuffix), "\n 6日(60min) 5日(240min) 4日(0min)");
+  EXPECT_EQ(p.Get("DayTotal"), "\n01/05 18:00:00 - 01/05 22:00:00 (240min)");
+}
+
+TEST_F(UsageHistoryTest, StandbyIdentifiersOfOtherSourcesAreIgnored) {
+  p.At(2024, 1, 5, 12, 0);
+  Today();
+  p.Set("LimitTime", "300");
+  p.platform.SetEventLog({EventRecord{507, T(11, 0), "SomeVendorService"},
+                          EventRecord{506, T(10, 0), "SomeVendorService"}, Start(T(8, 0))});
+  p.Start();
+  p.wnd->RecountUsage();
+  EXPECT_EQ(p.wnd->m_nDayUsage[0], 4 * 3600);
 }
 
 TEST_F(UsageHistoryTest, PreviousSessionFromTheLog) {

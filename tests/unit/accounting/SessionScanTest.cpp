@@ -1,5 +1,4 @@
 #include "accounting/SessionScan.h"
-#include "platform/sim/SimPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -7,38 +6,57 @@ namespace hg {
 namespace {
 
 TEST(ClassifyEventTest, StartEndAndOtherIdsWithBit31Ignored) {
-  EXPECT_EQ(ClassifyEvent(6005), EventKind::Start);
-  EXPECT_EQ(ClassifyEvent(1), EventKind::Start);
-  EXPECT_EQ(ClassifyEvent(6006), EventKind::End);
-  EXPECT_EQ(ClassifyEvent(42), EventKind::End);
-  EXPECT_EQ(ClassifyEvent(0x80000000u | 6005), EventKind::Start);
-  EXPECT_EQ(ClassifyEvent(0x80000000u | 42), EventKind::End);
+  EXPECT_EQ(ClassifyEvent(6005, "EventLog"), EventKind::Start);
+  EXPECT_EQ(ClassifyEvent(1, "Microsoft-Windows-Power-Troubleshooter"), EventKind::Start);
+  EXPECT_EQ(ClassifyEvent(6006, "EventLog"), EventKind::End);
+  EXPECT_EQ(ClassifyEvent(42, "Microsoft-Windows-Kernel-Power"), EventKind::End);
+  EXPECT_EQ(ClassifyEvent(0x80000000u | 6005, "EventLog"), EventKind::Start);
+  EXPECT_EQ(ClassifyEvent(0x80000000u | 42, "Microsoft-Windows-Kernel-Power"), EventKind::End);
   // Only bit 31 is cleared: a set qualifier bit makes another identifier.
-  EXPECT_EQ(ClassifyEvent(0x40000000u | 6005), EventKind::Other);
-  EXPECT_EQ(ClassifyEvent(7036), EventKind::Other);
-  EXPECT_EQ(ClassifyEvent(0), EventKind::Other);
+  EXPECT_EQ(ClassifyEvent(0x40000000u | 6005, "EventLog"), EventKind::Other);
+  EXPECT_EQ(ClassifyEvent(7036, "Service Control Manager"), EventKind::Other);
+  EXPECT_EQ(ClassifyEvent(0, "EventLog"), EventKind::Other);
 }
 
-TEST(ParseEventRecordTest, ReadsIdAndTimeFromTheRecordLayout) {
-  std::string bytes = sim::SimPlatform::EncodeEventRecord(EventRecord{0x80001771u, 1704412800}, 7);
-  EventRecord record;
-  ASSERT_TRUE(ParseEventRecord(bytes.data(), bytes.size(), &record));
-  EXPECT_EQ(record.eventId, 0x80001771u);
-  EXPECT_EQ(record.timeGenerated, 1704412800);
+TEST(ClassifyEventTest, TheFourClassicIdentifiersCountFromAnySource) {
+  for (std::string_view source : {"", "EventLog", "Microsoft-Windows-Kernel-Power",
+                                  "Microsoft-Windows-Kernel-Boot", "Some-Driver"}) {
+    EXPECT_EQ(ClassifyEvent(6005, source), EventKind::Start) << source;
+    EXPECT_EQ(ClassifyEvent(6006, source), EventKind::End) << source;
+    EXPECT_EQ(ClassifyEvent(42, source), EventKind::End) << source;
+    EXPECT_EQ(ClassifyEvent(1, source), EventKind::Start) << source;
+  }
+  // 6005, 6006 and 42 stay what they are even from Kernel-General.
+  EXPECT_EQ(ClassifyEvent(6005, kKernelGeneralSource), EventKind::Start);
+  EXPECT_EQ(ClassifyEvent(6006, kKernelGeneralSource), EventKind::End);
+  EXPECT_EQ(ClassifyEvent(42, kKernelGeneralSource), EventKind::End);
 }
 
-TEST(ParseEventRecordTest, RefusesShortOrInconsistentBytes) {
-  std::string bytes = sim::SimPlatform::EncodeEventRecord(EventRecord{6005, 1}, 1);
-  EventRecord record;
-  EXPECT_FALSE(ParseEventRecord(bytes.data(), 55, &record));
-  EXPECT_FALSE(ParseEventRecord(nullptr, 100, &record));
-  std::string lying = bytes;
-  lying[0] = static_cast<char>(0xFF); // says longer than it is
-  EXPECT_FALSE(ParseEventRecord(lying.data(), lying.size(), &record));
-  std::string tiny = bytes;
-  tiny[0] = 8; // shorter than a record can be
-  tiny[1] = tiny[2] = tiny[3] = 0;
-  EXPECT_FALSE(ParseEventRecord(tiny.data(), tiny.size(), &record));
+TEST(ClassifyEventTest, ClockSetByKernelGeneralIsNoStart) {
+  EXPECT_EQ(ClassifyEvent(1, "Microsoft-Windows-Kernel-General"), EventKind::Other);
+  EXPECT_EQ(ClassifyEvent(0x80000001u, "Microsoft-Windows-Kernel-General"), EventKind::Other);
+  EXPECT_EQ(ClassifyEvent(1, "microsoft-windows-kernel-general"), EventKind::Other);
+  // Kernel-General's other records are ignored as before.
+  EXPECT_EQ(ClassifyEvent(12, kKernelGeneralSource), EventKind::Other);
+  EXPECT_EQ(ClassifyEvent(16, kKernelGeneralSource), EventKind::Other);
+  // A name that only begins or ends like it is another source.
+  EXPECT_EQ(ClassifyEvent(1, "Microsoft-Windows-Kernel-Genera"), EventKind::Start);
+  EXPECT_EQ(ClassifyEvent(1, "Microsoft-Windows-Kernel-General2"), EventKind::Start);
+}
+
+TEST(ClassifyEventTest, ModernStandbyOfKernelPowerEndsAndStartsASession) {
+  EXPECT_EQ(ClassifyEvent(506, "Microsoft-Windows-Kernel-Power"), EventKind::End);
+  EXPECT_EQ(ClassifyEvent(507, "Microsoft-Windows-Kernel-Power"), EventKind::Start);
+  EXPECT_EQ(ClassifyEvent(0x80000000u | 506, kKernelPowerSource), EventKind::End);
+  EXPECT_EQ(ClassifyEvent(507, "MICROSOFT-WINDOWS-KERNEL-POWER"), EventKind::Start);
+  // From any other source they are someone else's identifiers.
+  EXPECT_EQ(ClassifyEvent(506, "EventLog"), EventKind::Other);
+  EXPECT_EQ(ClassifyEvent(507, ""), EventKind::Other);
+  EXPECT_EQ(ClassifyEvent(507, kKernelGeneralSource), EventKind::Other);
+  EXPECT_EQ(ClassifyEvent(0x40000000u | 507, kKernelPowerSource), EventKind::Other);
+  // The record form reads its own source.
+  EXPECT_EQ(ClassifyEvent(EventRecord{506, 0, kKernelPowerSource}), EventKind::End);
+  EXPECT_EQ(ClassifyEvent(EventRecord{1, 0, kKernelGeneralSource}), EventKind::Other);
 }
 
 // Days are plain numbers here: day key = t / 86400.
@@ -103,6 +121,22 @@ TEST_F(UsageScanTest, SessionIsChargedWholeToItsStartDayInAccountingTime) {
   UsageScan adjusted(days, now, now - 3600, 3600, &DayOf, nullptr);
   Run(adjusted, {{6006, kToday + 7200}, {6005, kToday + 1800}});
   EXPECT_EQ(adjusted.Usage(1), 5400);
+}
+
+TEST_F(UsageScanTest, ClockSetInsideASessionDoesNotCutIt) {
+  std::int64_t now = kToday + 12 * 3600;
+  UsageScan scan(days, now, now, 0, &DayOf, nullptr);
+  Run(scan, {{1, kToday + 10 * 3600, kKernelGeneralSource}, {6005, kToday + 8 * 3600}});
+  EXPECT_EQ(scan.Usage(0), 4 * 3600) << "08:00 to now, not 10:00 to now";
+}
+
+TEST_F(UsageScanTest, ModernStandbyIsNotCharged) {
+  std::int64_t now = kToday + 18 * 3600;
+  UsageScan scan(days, now, now, 0, &DayOf, nullptr);
+  Run(scan, {{507, kToday + 17 * 3600, kKernelPowerSource},
+             {506, kToday + 12 * 3600, kKernelPowerSource},
+             {6005, kToday + 7 * 3600}});
+  EXPECT_EQ(scan.Usage(0), 3600 + 5 * 3600);
 }
 
 TEST_F(UsageScanTest, StopsAfterTheFirstSessionTwoDaysOld) {
