@@ -268,12 +268,8 @@ e2e_wait 15 eval '! e2e_program_alive' || e2e_fail "the program did not end"
 
 # The countdown: the day-start adjustment puts the end of the accounting
 # day a minute and a half from now.
-now=$(date +%s)
-midnight=$(e2e_midnight_epoch "$now")
-adjust=$(((now - midnight + 60 + 59) / 60))
-boundary=$((midnight + adjust * 60))
-e2e_set_reg AdjustTime "$adjust"
-e2e_set_reg LastDate "$(hg_day_key $((midnight - 1)))"
+e2e_day_ends_in 60
+boundary=$HG_DAY_END
 e2e_set_reg LimitTime 60
 e2e_set_reg LastTime 3000
 echo "screenshots: starting hourgauge.exe for the countdown"

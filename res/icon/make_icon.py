@@ -202,12 +202,12 @@ def render_small():
     return rows
 
 
-def render(size, supersample=8):
-    """Rows top-down of (r, g, b) or None for transparent pixels."""
-    clock = AlarmClock(small=size < 32)
+def coverage(clock, size, supersample=8):
+    """Rows top-down of (hits, n, (r, g, b) summed over the covered samples)
+    for every pixel of a size x size image of the drawing."""
     scale = 32.0 / size
-    rows = []
     n = supersample * supersample
+    rows = []
     for py in range(size):
         row = []
         for px in range(size):
@@ -223,6 +223,17 @@ def render(size, supersample=8):
                         acc[0] += c[0]
                         acc[1] += c[1]
                         acc[2] += c[2]
+            row.append((hits, n, acc))
+        rows.append(row)
+    return rows
+
+
+def render(size, supersample=8):
+    """Rows top-down of (r, g, b) or None for transparent pixels."""
+    rows = []
+    for cells in coverage(AlarmClock(small=size < 32), size, supersample):
+        row = []
+        for hits, n, acc in cells:
             if hits * 2 < n:
                 row.append(None)
             else:
@@ -236,25 +247,10 @@ def render(size, supersample=8):
 def render_rgba(size, supersample=8):
     """Rows top-down of (r, g, b, a): the colour of the covered part and the
     coverage as alpha; (0, 0, 0, 0) where nothing is drawn."""
-    clock = AlarmClock(small=False)
-    scale = 32.0 / size
     rows = []
-    n = supersample * supersample
-    for py in range(size):
+    for cells in coverage(AlarmClock(small=False), size, supersample):
         row = []
-        for px in range(size):
-            acc = [0.0, 0.0, 0.0]
-            hits = 0
-            for sy in range(supersample):
-                for sx in range(supersample):
-                    x = (px + (sx + 0.5) / supersample) * scale
-                    y = (py + (sy + 0.5) / supersample) * scale
-                    c = clock.sample(x, y)
-                    if c is not None:
-                        hits += 1
-                        acc[0] += c[0]
-                        acc[1] += c[1]
-                        acc[2] += c[2]
+        for hits, n, acc in cells:
             if hits == 0:
                 row.append((0, 0, 0, 0))
             else:

@@ -157,6 +157,12 @@ e2e_id() {
 
 # --- more helpers -------------------------------------------------------------
 #
+#   e2e_start_tray           a hidden window of another program keeps the session (and
+#                            with it the desktop's taskbar) alive; waits for the tray
+#   e2e_day_ends_in SECONDS  stores AdjustTime and LastDate so that the accounting day
+#                            ends at the first whole minute at least SECONDS from now;
+#                            sets HG_DAY_END (that moment, seconds since 1970) and
+#                            HG_DAY_ADJUST (the AdjustTime stored); needs a fixed zone
 #   e2e_text NAME            a name of res/Texts.h, e.g. kSysconfigTitle
 #   e2e_string NAME [ja|en]  a string-table text of res/hourgauge.rc by its id's name,
 #                            e.g. IDS_PASSWORD_WRONG, in Japanese (default) or English
@@ -200,6 +206,25 @@ e2e_text() {
     }
     END { if (found) printf "%s", out; else exit 1 }' "$HG_ROOT/res/Texts.h") || return 1
   printf '%b' "$literal"
+}
+
+e2e_start_tray() {
+  hg_wine_bg "$HG_CASE_DIR/keeper.log" "$HG_DRIVER" create-window "e2e session keeper" 110 ignore
+  e2e_driver wait-window "e2e session keeper" 30 || e2e_fail "the keeper window did not appear"
+  e2e_wait 60 eval '[ -n "$(e2e_tray_icons)" ]' || e2e_fail "the Wine desktop has no tray"
+}
+
+e2e_day_ends_in() {
+  local now midnight
+  e2e_use_fixed_zone || e2e_fail "HG_TZ=$HG_TZ has daylight saving; the case needs a fixed offset"
+  now=$(date +%s)
+  midnight=$(e2e_midnight_epoch "$now")
+  # The accounting clock reaches the midnight that began today at midnight
+  # + AdjustTime minutes of real time; until then the day is the one before.
+  HG_DAY_ADJUST=$(((now - midnight + $1 + 59) / 60))
+  HG_DAY_END=$((midnight + HG_DAY_ADJUST * 60))
+  e2e_set_reg AdjustTime "$HG_DAY_ADJUST"
+  e2e_set_reg LastDate "$(hg_day_key $((midnight - 1)))"
 }
 
 e2e_string() {

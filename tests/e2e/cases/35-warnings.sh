@@ -34,14 +34,9 @@ case_ten_minutes_before_a_balloon_appears() {
 # topmost, never active, its number falls each second, and the power-off
 # (under Wine: the end of the prefix's session) comes at the day's end.
 case_last_minute_counts_down_then_the_power_off() {
-  local now midnight adjust boundary first second n1 n2 text
-  e2e_use_fixed_zone || e2e_fail "HG_TZ=$HG_TZ has daylight saving; the case needs a fixed offset"
-  now=$(date +%s)
-  midnight=$(e2e_midnight_epoch "$now")
-  adjust=$(((now - midnight + 25 + 59) / 60))
-  boundary=$((midnight + adjust * 60))
-  e2e_set_reg AdjustTime "$adjust"
-  e2e_set_reg LastDate "$(hg_day_key $((midnight - 1)))"
+  local boundary first second n1 n2 text
+  e2e_day_ends_in 25
+  boundary=$HG_DAY_END
   e2e_set_reg LimitTime 45
   e2e_set_reg LastTime 2000
   e2e_start_program
@@ -79,9 +74,7 @@ case_last_minute_counts_down_then_the_power_off() {
 # the simulated platform.)
 case_taskbar_created_keeps_one_icon_with_the_tooltip() {
   local tip
-  hg_wine_bg "$HG_CASE_DIR/keeper.log" "$HG_DRIVER" create-window "e2e session keeper" 110 ignore
-  e2e_driver wait-window "e2e session keeper" 30 || e2e_fail "the keeper window did not appear"
-  e2e_wait 60 eval '[ -n "$(e2e_tray_icons)" ]' || e2e_fail "the Wine desktop has no tray"
+  e2e_start_tray
   e2e_avoid_midnight
   e2e_set_reg LastDate "$(hg_day_key)"
   e2e_set_reg LastTime 3000

@@ -24,9 +24,7 @@ e2e__tooltip_of() {
 case_english_windows_shows_english_texts() {
   local tip settings range expected point
   e2e__english
-  hg_wine_bg "$HG_CASE_DIR/keeper.log" "$HG_DRIVER" create-window "e2e session keeper" 110 ignore
-  e2e_driver wait-window "e2e session keeper" 30 || e2e_fail "the keeper window did not appear"
-  e2e_wait 60 eval '[ -n "$(e2e_tray_icons)" ]' || e2e_fail "the Wine desktop has no tray"
+  e2e_start_tray
   e2e_avoid_midnight
   e2e_set_reg LastDate "$(hg_day_key)"
   e2e_set_reg LastTime 3000
@@ -68,16 +66,10 @@ case_english_windows_shows_english_texts() {
 
 # The warnings in English: the countdown window's text.
 case_english_countdown_and_uninstall_message() {
-  local now midnight adjust boundary shown caption message
+  local boundary shown caption message
   e2e__english
-  e2e_use_fixed_zone || e2e_fail "HG_TZ=$HG_TZ has daylight saving; the case needs a fixed offset"
-  now=$(date +%s)
-  midnight=$(e2e_midnight_epoch "$now")
-  adjust=$(((now - midnight + 30 + 59) / 60))
-  boundary=$((midnight + adjust * 60))
-  # Far from the day's end for the uninstall box, then the countdown.
-  e2e_set_reg AdjustTime "$adjust"
-  e2e_set_reg LastDate "$(hg_day_key $((midnight - 1)))"
+  e2e_day_ends_in 30
+  boundary=$HG_DAY_END
   e2e_set_reg LastTime 2000
   e2e_start_program
   e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "no window titled $HG_TITLE"
