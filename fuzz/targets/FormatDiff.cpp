@@ -215,7 +215,9 @@ std::string ScanFormat(FuzzInput& in) {
       ++fields;
       continue;
     }
-    static const char kLiterals[] = {' ', '\t', '\n', '/', ':', '-', '+', '0', '5', 'x', '\xa0'};
+    // ASCII only: mingw-w64's sscanf reads other bytes of a format as
+    // multibyte characters, which ScanText does not.
+    static const char kLiterals[] = {' ', '\t', '\n', '\v', '/', ':', '-', '+', '0', '5', 'x'};
     fmt.push_back(in.Pick(kLiterals));
   }
   return fmt;
@@ -235,6 +237,16 @@ int MyScan(const char* text, const char* fmt, std::va_list args) {
   for (int*& p : f)
     p = va_arg(args, int*);
   return ScanText(text, fmt, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8]);
+}
+
+// What a reference gives where C's result is `result`.
+int ReferenceResult(ScanContract contract, int result, const std::string& text,
+                    const std::string& fmt) {
+  if (result > 0)
+    return result;
+  if (contract == ScanContract::kMsvcrt)
+    return text.empty() && !fmt.empty() ? -1 : 0;
+  return result;
 }
 
 } // namespace
@@ -258,7 +270,8 @@ void CheckFormatText(const std::uint8_t* data, std::size_t size, VFormatFn refer
   CallWith(c);
 }
 
-void CheckScanText(const std::uint8_t* data, std::size_t size, VScanFn reference) {
+void CheckScanText(const std::uint8_t* data, std::size_t size, VScanFn reference,
+                   ScanContract contract) {
   FuzzInput in(data, size);
   const std::string fmt = ScanFormat(in);
   const std::string text = ScanInput(in);
@@ -270,8 +283,9 @@ void CheckScanText(const std::uint8_t* data, std::size_t size, VScanFn reference
   int wantResult = ScanWith(reference, text.c_str(), fmt.c_str(), &want[0], &want[1], &want[2],
                             &want[3], &want[4], &want[5], &want[6], &want[7], &want[8]);
   std::string what = "text \"" + Printable(text) + "\" format \"" + Printable(fmt) + "\"";
-  HG_FUZZ_CHECK(gotResult == wantResult, what + ": returned " + std::to_string(gotResult) +
-                                             ", expected " + std::to_string(wantResult));
+  HG_FUZZ_CHECK(ReferenceResult(contract, gotResult, text, fmt) == wantResult,
+                what + ": returned " + std::to_string(gotResult) + ", the reference " +
+                    std::to_string(wantResult));
   for (int i = 0; i < kMaxFields; ++i)
     HG_FUZZ_CHECK(got[i] == want[i], what + ": field " + std::to_string(i) + " is " +
                                          std::to_string(got[i]) + ", expected " +

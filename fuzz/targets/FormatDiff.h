@@ -24,8 +24,14 @@ enum class FormatContract { kC99, kFittingOnly };
 void CheckFormatText(const std::uint8_t* data, std::size_t size, VFormatFn reference,
                      FormatContract contract);
 
+// How a reference's sscanf reports that nothing was stored: as C says (EOF
+// when the text ended first, else 0: glibc, mingw-w64), or as msvcrt does
+// (EOF exactly when both text and format are not empty but the text is).
+enum class ScanContract { kC, kMsvcrt };
+
 // A text and a format of ScanText's directives (mostly the time text's own):
 // the same result and the same fields stored, the others left alone.
-void CheckScanText(const std::uint8_t* data, std::size_t size, VScanFn reference);
+void CheckScanText(const std::uint8_t* data, std::size_t size, VScanFn reference,
+                   ScanContract contract = ScanContract::kC);
 
 } // namespace hg::fuzz
