@@ -4,10 +4,11 @@
 // Directives: "%Nd" with a width N of 1 to 9 (so no field can overflow an
 // int), a white-space character (skips any run of blanks, none included),
 // and any other ASCII character, which must match itself (mingw-w64's
-// sscanf reads other bytes of a format as multibyte characters). Same contract as sscanf:
-// returns the number of fields stored, or EOF (-1) when the text ended
-// before the first field was converted; fields after a failure are left as
-// they were.
+// sscanf does not treat a format byte above 0x7f as C does).
+//
+// Same contract as sscanf: returns the number of fields stored, or EOF (-1)
+// when the text ended before the first field was converted; fields after a
+// failure are left as they were.
 #pragma once
 
 #if defined(__clang__)

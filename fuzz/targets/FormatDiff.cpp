@@ -215,8 +215,8 @@ std::string ScanFormat(FuzzInput& in) {
       ++fields;
       continue;
     }
-    // ASCII only: mingw-w64's sscanf reads other bytes of a format as
-    // multibyte characters, which ScanText does not.
+    // ASCII only, as ScanText's formats: mingw-w64's sscanf does not
+    // treat a format byte above 0x7f as C does.
     static const char kLiterals[] = {' ', '\t', '\n', '\v', '/', ':', '-', '+', '0', '5', 'x'};
     fmt.push_back(in.Pick(kLiterals));
   }
