@@ -35,6 +35,7 @@ case_formatter_and_reader_match_the_windows_runtimes() {
   out=$(hg_wine "$tool" --random 100000 "Z:$HG_ROOT/fuzz/corpus/FormatText" \
     "Z:$HG_ROOT/fuzz/corpus/ScanText" "Z:$HG_ROOT/fuzz/corpus/TimeText" 2>&1)
   status=$?
+  out=$(tr -d '\r' <<<"$out") # the Windows console's line ends
   echo "$out"
   [ "$status" -eq 0 ] || e2e_fail "crtdiff found differences: $(grep -v 'inputs, 0 differences' <<<"$out" | head -n 3 | tr '\n' ' ')"
   [ "$(grep -c 'inputs, 0 differences$' <<<"$out")" -eq 4 ] || e2e_fail "crtdiff did not report its four checks"
