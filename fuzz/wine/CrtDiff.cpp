@@ -8,7 +8,8 @@
 //
 // Files are fuzz inputs (fuzz/corpus/FormatText, fuzz/corpus/ScanText, any
 // others); --random adds COUNT inputs of random bytes. Prints the number of
-// inputs and the differences found for each check; exits 1 when there was one.
+// inputs and the differences found for each check (the first five of each
+// in full; every one with CRTDIFF_ALL=1 set); exits 1 when there was one.
 #include "fuzz/targets/FormatDiff.h"
 #include "fuzz/targets/FuzzTargets.h"
 
