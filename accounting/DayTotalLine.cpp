@@ -2,8 +2,7 @@
 
 #include "accounting/TimeText.h"
 #include "store/RegistryStore.h"
-
-#include <cstdio>
+#include "util/FormatText.h"
 
 namespace hg {
 
@@ -25,8 +24,7 @@ bool AppendDayTotalLine(Platform& platform, int year, const std::string& startTe
     return false;
   long long minutes = (endTime - startTime) / 60;
   char line[128];
-  std::snprintf(line, sizeof line, "\n%s - %s (%lldmin)", startText.c_str(), endText.c_str(),
-                minutes);
+  FormatText(line, sizeof line, "\n%s - %s (%lldmin)", startText.c_str(), endText.c_str(), minutes);
   std::string list = *dayTotal + line;
   // Drop whole lines from the front until the list can be read back.
   while (list.size() > kRegReadLimit) {

@@ -1,6 +1,7 @@
 #include "accounting/TipSuffix.h"
 
-#include <cstdio>
+#include "util/FormatText.h"
+
 #include <cstring>
 
 namespace hg {
@@ -45,8 +46,8 @@ void FormatTipSuffix(char* out, std::size_t size, const char* format, const char
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #endif
-  std::snprintf(out, size, format, dayOfMonth[0], mark[0], minutes[0], dayOfMonth[1], mark[1],
-                minutes[1], dayOfMonth[2], mark[2], minutes[2]);
+  FormatText(out, size, format, dayOfMonth[0], mark[0], minutes[0], dayOfMonth[1], mark[1],
+             minutes[1], dayOfMonth[2], mark[2], minutes[2]);
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif

@@ -1,9 +1,9 @@
 #include "app/NoticeWnd.h"
 
 #include "res/resource.h"
+#include "util/FormatText.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace hg {
 namespace {
@@ -74,8 +74,8 @@ void CNoticeWnd::ShowCountdown(std::int64_t seconds) {
     return;
   char format[96] = {};
   m_platform.LoadStringA(IDS_COUNTDOWN, format, sizeof format);
-  std::snprintf(m_szText, sizeof m_szText, format,
-                static_cast<int>(std::min<std::int64_t>(seconds, 999)));
+  FormatText(m_szText, sizeof m_szText, format,
+             static_cast<int>(std::min<std::int64_t>(seconds, 999)));
   // The title carries the text too, for screen readers and for a look from
   // another program.
   m_platform.SetWindowTextW(m_hWnd, m_szText);

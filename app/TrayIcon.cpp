@@ -5,8 +5,8 @@
 #include "res/Texts.h"
 #include "res/resource.h"
 #include "store/ValueNames.h"
+#include "util/FormatText.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace hg {
@@ -46,7 +46,7 @@ void CLimitWnd::ShowBalloon(UINT textId) {
     return;
   m_nid.uFlags = NIF_INFO;
   m_platform.LoadStringA(textId, m_nid.szInfo, sizeof m_nid.szInfo);
-  std::snprintf(m_nid.szInfoTitle, sizeof m_nid.szInfoTitle, "%s", text::kWindowTitle);
+  FormatText(m_nid.szInfoTitle, sizeof m_nid.szInfoTitle, "%s", text::kWindowTitle);
   m_nid.dwInfoFlags = NIIF_WARNING;
   m_nid.uTimeoutOrVersion = kBalloonTimeoutMs;
   m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid);
@@ -54,15 +54,13 @@ void CLimitWnd::ShowBalloon(UINT textId) {
 
 void CLimitWnd::FormatTooltip(char* tip, std::size_t size) const {
   // Whole minutes truncated toward zero: -1 s shows 00, -60 s shows -1.
-  // The text (at most about 80 bytes) always fits the tip. The suffix's
-  // buffer is larger, so an optimising GCC warns that it might not: were it
-  // ever longer it would be cut, as the shell cuts a long tip.
+  // The text (at most about 80 bytes) always fits the tip; were it ever
+  // longer it would be cut, as the shell cuts a long tip.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-truncation"
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #endif
-  std::snprintf(tip, size, m_szTipFormat, m_nLastTime / 60, m_szTipSuffix);
+  FormatText(tip, size, m_szTipFormat, m_nLastTime / 60, m_szTipSuffix);
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif

@@ -23,14 +23,3 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   hg::CTimeLimitApp app(platform);
   return hg::AfxWinMain(app);
 }
-
-#include <cstdlib>
-
-// The program throws nothing. Should the runtime ever end it, it ends
-// quietly: the library's own handler would print the demangled name of an
-// exception and brings a demangler of about 46 KB into the exe with it.
-namespace __gnu_cxx {
-void __verbose_terminate_handler() {
-  std::abort();
-}
-} // namespace __gnu_cxx

@@ -5,7 +5,8 @@
 #   scripts/fuzz.sh [TARGET|all] [RUNS|SECONDSs] [libFuzzer options...]
 #   scripts/fuzz.sh merge TARGET|all
 #
-# Targets: StoredNumber TimeText Scramble EventRecord Program (default: all).
+# Targets: StoredNumber TimeText Scramble EventRecord Program FormatText
+# ScanText (default: all).
 # RUNS is the number of executions per target (default 100000; 0 only replays
 # the corpus); a number ending in "s" is a time limit per target instead.
 # Each target starts from the committed seeds in fuzz/corpus/<Target>/ (never
@@ -16,7 +17,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-all=(StoredNumber TimeText Scramble EventRecord Program)
+all=(StoredNumber TimeText Scramble EventRecord Program FormatText ScanText)
 mode=run
 if [ "${1:-}" = merge ]; then
   mode=merge

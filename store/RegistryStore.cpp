@@ -1,8 +1,8 @@
 #include "store/RegistryStore.h"
 
 #include "store/ValueNames.h"
+#include "util/FormatText.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace hg {
@@ -77,7 +77,7 @@ std::int32_t ReadRegNumber(Platform& platform, Hkey root, const char* keyPath,
 void WriteRegNumber(Platform& platform, Hkey root, const char* keyPath, const char* valueName,
                     std::int32_t value) {
   char text[16];
-  std::snprintf(text, sizeof text, "%d", value);
+  FormatText(text, sizeof text, "%d", value);
   WriteRegString(platform, root, keyPath, valueName, text);
 }
 

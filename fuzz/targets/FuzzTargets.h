@@ -21,6 +21,10 @@ int FuzzEventRecord(const std::uint8_t* data, std::size_t size);
 // The whole program: zone, clock, registry, event log, faults, then a run of
 // ticks, clock jumps, tray clicks and commands with a scripted user.
 int FuzzProgram(const std::uint8_t* data, std::size_t size);
+// The program's formatter and reader against the C library's vsnprintf and
+// vsscanf (fuzz/targets/FormatDiff.h).
+int FuzzFormatText(const std::uint8_t* data, std::size_t size);
+int FuzzScanText(const std::uint8_t* data, std::size_t size);
 
 using TargetFn = int (*)(const std::uint8_t*, std::size_t);
 struct Target {
@@ -30,7 +34,8 @@ struct Target {
 inline constexpr Target kTargets[] = {
     {"StoredNumber", &FuzzStoredNumber}, {"TimeText", &FuzzTimeText},
     {"Scramble", &FuzzScramble},         {"EventRecord", &FuzzEventRecord},
-    {"Program", &FuzzProgram},
+    {"Program", &FuzzProgram},           {"FormatText", &FuzzFormatText},
+    {"ScanText", &FuzzScanText},
 };
 
 // A broken check. The default handler prints the failure and aborts, which
@@ -45,5 +50,5 @@ void SetFailureHandler(FailureHandler handler);
 #define HG_FUZZ_CHECK(condition, detail)                                                           \
   do {                                                                                             \
     if (!(condition))                                                                              \
-      ::hg::fuzz::Fail(__FILE__, __LINE__, std::string(#condition) + ": " + (detail));            \
+      ::hg::fuzz::Fail(__FILE__, __LINE__, std::string(#condition) + ": " + (detail));             \
   } while (false)

@@ -2,8 +2,8 @@
 
 #include "platform/framework/WinApp.h"
 #include "res/resource.h"
+#include "util/FormatText.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace hg {
@@ -140,7 +140,7 @@ void DDX_Text(CDataExchange* pDX, int id, UINT& value) {
   Hwnd edit = pDX->PrepareEditCtrl(id);
   if (!pDX->m_bSaveAndValidate) {
     char text[16];
-    std::snprintf(text, sizeof text, "%u", value);
+    FormatText(text, sizeof text, "%u", value);
     platform.SetWindowTextA(edit, text);
     return;
   }
@@ -164,7 +164,7 @@ void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int count) {
   }
   if (value.size() > static_cast<std::size_t>(count)) {
     char limit[16];
-    std::snprintf(limit, sizeof limit, "%d", count);
+    FormatText(limit, sizeof limit, "%d", count);
     AfxMessageBox(platform, pDX->m_pDlgWnd->m_hWnd, AFX_IDP_PARSE_STRING_SIZE, limit);
     pDX->Fail();
   }
@@ -175,8 +175,8 @@ void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal) {
     return;
   if (value < minVal || value > maxVal) {
     char low[16], high[16];
-    std::snprintf(low, sizeof low, "%u", minVal);
-    std::snprintf(high, sizeof high, "%u", maxVal);
+    FormatText(low, sizeof low, "%u", minVal);
+    FormatText(high, sizeof high, "%u", maxVal);
     AfxMessageBox(pDX->m_pDlgWnd->GetPlatform(), pDX->m_pDlgWnd->m_hWnd, AFX_IDP_PARSE_INT_RANGE,
                   low, high);
     pDX->Fail();

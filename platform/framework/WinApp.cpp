@@ -2,8 +2,8 @@
 
 #include "platform/framework/Wnd.h"
 #include "res/resource.h"
+#include "util/FormatText.h"
 
-#include <cstdio>
 #include <string>
 
 namespace hg {
@@ -73,9 +73,9 @@ const char* AfxRegisterWndClass(Platform& platform, UINT style, Handle cursor, H
   // One name per set of attributes, as MFC makes it; the buffer is static
   // because the name outlives the call.
   static char name[96];
-  std::snprintf(name, sizeof name, "Afx:%x:%llx:%llx:%llx", style,
-                static_cast<unsigned long long>(cursor), static_cast<unsigned long long>(brush),
-                static_cast<unsigned long long>(icon));
+  FormatText(name, sizeof name, "Afx:%x:%llx:%llx:%llx", style,
+             static_cast<unsigned long long>(cursor), static_cast<unsigned long long>(brush),
+             static_cast<unsigned long long>(icon));
   if (!platform.IsClassRegistered(name)) {
     WndClassA wc;
     wc.style = style;
