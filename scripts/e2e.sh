@@ -85,6 +85,12 @@ if [ "$build" = 1 ]; then
     abort "the Windows build failed (build/e2e-build.log)"
   fi
 fi
+# The setup program packs whatever exe is there: made again on every run.
+if ! HG_SETUP=$(bash scripts/setup.sh --no-build 2>build/e2e-setup.log); then
+  tail -n 30 build/e2e-setup.log
+  abort "the setup program could not be built (build/e2e-setup.log)"
+fi
+export HG_SETUP=$HG_ROOT/$HG_SETUP
 export HG_EXE=$HG_ROOT/build/windows/hourgauge.exe
 export HG_DRIVER=$HG_ROOT/build/windows/tests/e2e/driver/hgdriver.exe
 [ -f "$HG_EXE" ] || abort "$HG_EXE is missing"

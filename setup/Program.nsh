@@ -1,0 +1,43 @@
+; The running program: it has one hidden top-level window titled
+; "HourgaugeLite", and takes WM_COMMAND ID_APP_EXIT (57665) from another
+; program as a close without password (it saves its state and ends).
+
+!define HG_ID_APP_EXIT 57665
+!define HG_SYNCHRONIZE 0x00100000
+
+!macro HG_PROGRAM_FUNCTIONS un
+; Closes every running copy this desktop shows and waits for its process to
+; end, so that its exe can be replaced or deleted. Pushes the number closed.
+Function ${un}HgCloseProgram
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  StrCpy $4 0
+  ${Do}
+    System::Call "user32::FindWindowW(p 0, w '${HG_APP}') p .r0"
+    ${If} $0 = 0
+    ${OrIf} $4 >= 5
+      ${Break}
+    ${EndIf}
+    StrCpy $1 0
+    System::Call "user32::GetWindowThreadProcessId(p r0, *i .r1) i"
+    System::Call "kernel32::OpenProcess(i ${HG_SYNCHRONIZE}, i 0, i r1) p .r2"
+    SendMessage $0 ${WM_COMMAND} ${HG_ID_APP_EXIT} 0 $3 /TIMEOUT=5000
+    ${If} $2 <> 0
+      System::Call "kernel32::WaitForSingleObject(p r2, i 10000) i .r3"
+      System::Call "kernel32::CloseHandle(p r2)"
+    ${Else}
+      Sleep 1000
+    ${EndIf}
+    IntOp $4 $4 + 1
+  ${Loop}
+  StrCpy $0 $4
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+!macroend
