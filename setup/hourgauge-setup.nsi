@@ -56,6 +56,7 @@ OutFile "${HG_OUTFILE}"
 InstallDir "$PROGRAMFILES32\${HG_APP}"
 ShowInstDetails show
 ShowUninstDetails show
+BrandingText "${HG_APP} ${HG_VERSION}"
 
 !define MUI_ICON "${HG_ICON}"
 !define MUI_UNICON "${HG_ICON}"

@@ -214,3 +214,92 @@ case_setup_uninstall_needs_the_password() {
     e2e_fail "the uninstall left something behind (left.txt)"
   }
 }
+
+# A text of the setup program's own, from its language file.
+e2e__setup_text() {
+  sed -n "s/^LangString $1 \${LANG_$2} \"\(.*\)\"\$/\1/p" "$HG_ROOT/setup/lang/$3.nsh"
+}
+
+# A driver command on the wizard titled $2: NSIS ends the title of some pages
+# with a blank (its Japanese page subcaptions are blanks).
+e2e__wizard() {
+  local cmd=$1 title=$2
+  shift 2
+  e2e_driver "$cmd" "$title" "$@" 2>/dev/null || e2e_driver "$cmd" "$title " "$@"
+}
+
+# Presses the default button of the wizard titled $1 (or of its last page,
+# whose title NSIS ends with a blank) until process $2 has ended.
+e2e__finish_wizard() {
+  local title=$1 pid=$2 tries
+  for ((tries = 0; tries < 30; tries++)); do
+    hg_pid_alive "$pid" || return 0
+    e2e__wizard dialog-click "$title" 1 >/dev/null 2>&1
+    sleep 1
+  done
+  ! hg_pid_alive "$pid"
+}
+
+# The wizards as a parent clicks through them on a Japanese Windows: the
+# language question preselects Japanese; the settings page offers the
+# default limit, refuses differing passwords with its message and stores
+# what was typed; the uninstaller asks for that password on a page of its
+# own, refuses a wrong one with its message and removes everything with the
+# right one.
+case_setup_wizards_in_japanese() {
+  local setup_title uninstall_title mismatch wrong setup_pid
+  # NSIS's Japanese captions: "<name> セットアップ", "<name> アンインストール".
+  setup_title='HourgaugeLite セットアップ'
+  uninstall_title='HourgaugeLite アンインストール'
+  mismatch=$(e2e__setup_text HG_PASSWORD_MISMATCH JAPANESE Japanese)
+  wrong=$(e2e__setup_text HG_UN_PASSWORD_WRONG JAPANESE Japanese)
+  [ -n "$mismatch" ] && [ -n "$wrong" ] || e2e_fail "no texts in setup/lang/Japanese.nsh"
+
+  hg_wine_bg "$HG_CASE_DIR/setup-gui.log" "$HG_SETUP" /NOSTART
+  setup_pid=$HG_BG_PID
+  e2e_driver wait-dialog "Installer Language" 60 || e2e_fail "no language question"
+  e2e_screenshot setup-language
+  e2e_expect "could not answer the language question" e2e_driver dialog-click "Installer Language" 1
+  e2e_driver wait-dialog "$setup_title" 30 || e2e_fail "no wizard captioned '$setup_title'"
+  e2e_expect "could not press Next" e2e_driver dialog-click "$setup_title" 1
+  # nsDialogs numbers the page's controls from 1200: label, limit, label,
+  # password, label, confirmation.
+  e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$setup_title" 1201)" = 60 ]' ||
+    e2e_fail "the settings page does not offer the default limit 60"
+  e2e_screenshot setup-settings
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1201 120
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1203 "gui pw"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1205 "gui pq"
+  e2e_expect "could not press Install" e2e_driver dialog-click "$setup_title" 1
+  e2e_wait 15 eval '[ "$(e2e_driver msgbox-text "$setup_title" 2>/dev/null)" = "$mismatch" ]' ||
+    e2e_fail "no message for differing passwords"
+  e2e_expect "could not answer the box" e2e_driver msgbox-ok "$setup_title"
+  [ ! -e "$(e2e_unix_path "$HG_SETUP_DIR_WIN")" ] || e2e_fail "differing passwords installed something"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1205 "gui pw"
+  e2e_expect "could not press Install" e2e_driver dialog-click "$setup_title" 1
+  e2e_wait 60 e2e__setup_installed || e2e_fail "the wizard did not install"
+  e2e__finish_wizard "$setup_title" "$setup_pid" || e2e_fail "the wizard did not end"
+  e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 120
+  e2e_expect_eq "PASSWORD" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex 'gui pw')"
+
+  hg_wine_bg "$HG_CASE_DIR/uninstall-gui.log" "$(e2e__setup_path uninstall.exe)"
+  e2e_driver wait-dialog "$uninstall_title" 60 || e2e_fail "no wizard captioned '$uninstall_title'"
+  e2e_wait 15 e2e_driver dialog-get-text "$uninstall_title" 1201 >/dev/null || e2e_fail "no password page"
+  e2e_screenshot uninstall-password
+  e2e_expect "could not type" e2e_driver dialog-set-text "$uninstall_title" 1201 "gui pW"
+  e2e_expect "could not press Next" e2e_driver dialog-click "$uninstall_title" 1
+  e2e_wait 15 eval '[ "$(e2e_driver msgbox-text "$uninstall_title" 2>/dev/null)" = "$wrong" ]' ||
+    e2e_fail "no message for a wrong password"
+  e2e_expect "could not answer the box" e2e_driver msgbox-ok "$uninstall_title"
+  e2e__setup_installed || e2e_fail "a wrong password removed something"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$uninstall_title" 1201 "gui pw"
+  e2e_expect "could not press Next" e2e_driver dialog-click "$uninstall_title" 1
+  # The confirmation page, then the removal.
+  e2e_wait 15 eval '! e2e_driver dialog-get-text "$uninstall_title" 1201 >/dev/null 2>&1' ||
+    e2e_fail "the right password did not lead on"
+  e2e_expect "could not press Uninstall" e2e__wizard dialog-click "$uninstall_title" 1
+  e2e_wait 60 e2e__setup_removed || e2e_fail "the wizard did not remove everything"
+  e2e_expect "could not press Close" e2e__wizard dialog-click "$uninstall_title" 1
+  e2e_driver wait-no-window "$uninstall_title" 30 && e2e_driver wait-no-window "$uninstall_title " 5 ||
+    e2e_fail "the uninstall wizard did not close"
+}

@@ -305,6 +305,21 @@ int CreateCompanion(const std::wstring& title, DWORD lifetimeMs, bool closeOnReq
   return 0;
 }
 
+// A control anywhere below a window: a wizard keeps its page's controls in
+// a child dialog.
+struct ControlSearch {
+  int id = 0;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchControlId(HWND hwnd, LPARAM lParam) {
+  auto* search = reinterpret_cast<ControlSearch*>(lParam);
+  if (GetDlgCtrlID(hwnd) != search->id)
+    return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
 HWND DialogControl(const std::wstring& caption, const wchar_t* idText, HWND* dialogOut) {
   long long id = 0;
   if (!ParseNumber(idText, &id))
@@ -314,7 +329,13 @@ HWND DialogControl(const std::wstring& caption, const wchar_t* idText, HWND* dia
     return nullptr;
   if (dialogOut != nullptr)
     *dialogOut = dialog;
-  return GetDlgItem(dialog, static_cast<int>(id));
+  HWND control = GetDlgItem(dialog, static_cast<int>(id));
+  if (control != nullptr)
+    return control;
+  ControlSearch search;
+  search.id = static_cast<int>(id);
+  EnumChildWindows(dialog, &MatchControlId, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 int ClickButton(HWND button) {
