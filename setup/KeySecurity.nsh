@@ -61,3 +61,51 @@ Function HgShareProgramKey
   Pop $1
   Pop $0
 FunctionEnd
+
+; Copies of the program key that registry virtualization made for an account
+; before the key was shared: a copy shadows the shared key for that account's
+; program. They live in each account's own registry, which Windows loads only
+; while the account is signed in (HKU\<SID>_Classes); the setup and the
+; uninstaller remove the copies of every account signed in now, which takes
+; the child's when a parent elevates the setup in the child's session.
+!macro HG_DROP_VIRTUAL_COPY un path
+  ClearErrors
+  EnumRegKey $3 HKU "${path}" 0
+  ${IfNot} ${Errors}
+    DeleteRegKey HKU "${path}"
+    !if "${un}" == ""
+      ${HgLog} "removed the per-account copy HKU\${path}"
+    !else
+      DetailPrint "removed the per-account copy HKU\${path}"
+    !endif
+  ${EndIf}
+!macroend
+
+!macro HG_VIRTUAL_COPY_FUNCTIONS un
+Function ${un}HgDropVirtualCopies
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  StrCpy $0 0
+  ${Do}
+    EnumRegKey $1 HKU "" $0
+    ${If} $1 == ""
+      ${Break}
+    ${EndIf}
+    IntOp $0 $0 + 1
+    StrCpy $2 $1 "" -8
+    ${If} $2 == "_Classes"
+      ; 64-bit Windows keeps a 32-bit program's copy under WOW6432Node.
+      !insertmacro HG_DROP_VIRTUAL_COPY "${un}" "$1\VirtualStore\MACHINE\SOFTWARE\WOW6432Node\Hourgauge"
+      !insertmacro HG_DROP_VIRTUAL_COPY "${un}" "$1\VirtualStore\MACHINE\SOFTWARE\Hourgauge"
+    ${EndIf}
+  ${Loop}
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro HG_VIRTUAL_COPY_FUNCTIONS ""
+!insertmacro HG_VIRTUAL_COPY_FUNCTIONS "un."

@@ -318,6 +318,7 @@ Section "-Install"
   ${EndIf}
 
   Call HgShareProgramKey
+  Call HgDropVirtualCopies
 
   WriteRegStr HKLM "${HG_UNINSTALL_KEY}" "DisplayName" "${HG_APP}"
   WriteRegStr HKLM "${HG_UNINSTALL_KEY}" "DisplayVersion" "${HG_VERSION}"
@@ -411,6 +412,7 @@ Section "Uninstall"
   ; What the program's own uninstall removes: its key and its autostart entry.
   DeleteRegKey HKLM "${HG_PROGRAM_KEY}"
   DeleteRegValue HKLM "${HG_RUN_KEY}" "${HG_RUN_VALUE}"
+  Call un.HgDropVirtualCopies
 
   Delete /REBOOTOK "$INSTDIR\${HG_EXE_NAME}"
   Delete "$INSTDIR\${HG_LOG_NAME}"

@@ -215,6 +215,33 @@ case_setup_uninstall_needs_the_password() {
   }
 }
 
+# Copies of the program key that registry virtualization made for accounts
+# before the key was shared (Wine makes none: the case plants them where
+# Windows keeps them, in signed-in accounts' HKU\<SID>_Classes\VirtualStore).
+# The setup and the uninstaller remove them, and nothing else there.
+case_setup_removes_per_account_copies() {
+  local sid copies copy other
+  sid='HKU\S-1-5-21-0-0-0-1000_Classes\VirtualStore\MACHINE\SOFTWARE'
+  copies=("$sid\WOW6432Node\Hourgauge" 'HKU\S-1-5-21-1-2-3-1001_Classes\VirtualStore\MACHINE\SOFTWARE\Hourgauge')
+  other="$sid\WOW6432Node\SomethingElse"
+  for copy in "${copies[@]}" "$other"; do
+    hg_reg_add "$copy" LimitTime REG_SZ 5 || e2e_fail "could not plant $copy"
+  done
+  e2e__setup /S /NOSTART /LIMIT=70 || e2e_fail "the silent setup failed with exit code $?"
+  for copy in "${copies[@]}"; do
+    hg_reg_query "$copy" LimitTime >/dev/null && e2e_fail "the setup left the per-account copy $copy"
+    grep -qxF "removed the per-account copy $copy" <(tr -d '\r' <"$(e2e__setup_path setup.log)") ||
+      e2e_fail "setup.log does not tell the removal of $copy"
+  done
+  e2e_expect_eq "an unrelated key beside the copies" "$(hg_reg_query "$other" LimitTime)" 5
+  e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 70
+
+  hg_reg_add "${copies[0]}" LimitTime REG_SZ 5 || e2e_fail "could not plant ${copies[0]}"
+  e2e__uninstall_in_place /S || e2e_fail "the uninstall failed with exit code $?"
+  hg_reg_query "${copies[0]}" LimitTime >/dev/null && e2e_fail "the uninstaller left the per-account copy"
+  e2e_expect_eq "an unrelated key beside the copies" "$(hg_reg_query "$other" LimitTime)" 5
+}
+
 # A text of the setup program's own, from its language file.
 e2e__setup_text() {
   sed -n "s/^LangString $1 \${LANG_$2} \"\(.*\)\"\$/\1/p" "$HG_ROOT/setup/lang/$3.nsh"
