@@ -330,3 +330,25 @@ case_setup_wizards_in_japanese() {
   e2e_driver wait-no-window "$uninstall_title" 30 && e2e_driver wait-no-window "$uninstall_title " 5 ||
     e2e_fail "the uninstall wizard did not close"
 }
+
+# On an English Windows the language question preselects English and the
+# setup speaks it: a refused option is explained in a box in English, and
+# the setup ends with exit code 2 having installed nothing.
+case_setup_speaks_english_on_an_english_windows() {
+  local text expected rc pid
+  env "$(hg__tz_env)" LC_ALL=C.UTF-8 wine "$HG_SETUP" /LIMIT=abc >"$HG_CASE_DIR/setup-en.log" 2>&1 &
+  pid=$!
+  e2e_driver wait-dialog "Installer Language" 60 || e2e_fail "no language question"
+  e2e_screenshot setup-language-en
+  e2e_expect "could not answer the language question" e2e_driver dialog-click "Installer Language" 1
+  e2e_driver wait-dialog "HourgaugeLite Setup" 30 || e2e_fail "no box captioned 'HourgaugeLite Setup'"
+  text=$(e2e_driver msgbox-text "HourgaugeLite Setup" | tr -d '\r')
+  expected="$(e2e__setup_text HG_BAD_OPTION ENGLISH English) /LIMIT=abc
+$(e2e__setup_text HG_BAD_LIMIT ENGLISH English)"
+  e2e_expect_eq "the refusal" "$text" "$expected"
+  e2e_expect "could not answer the box" e2e_driver msgbox-ok "HourgaugeLite Setup"
+  wait "$pid"
+  rc=$?
+  e2e_expect_eq "exit code" "$rc" 2
+  [ ! -e "$(e2e_unix_path "$HG_SETUP_DIR_WIN")" ] || e2e_fail "the refused setup installed files"
+}
