@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The end-to-end suite: the real build/windows/hourgauge.exe under Wine, in an
-# own Xvfb and Wine desktop, driven by tests/e2e/driver/hgdriver.exe and
-# checked through the registry and the windows a person would see.
+# The end-to-end suite: the real build/windows/hourgauge.exe, and the setup
+# program made from it (scripts/setup.sh), under Wine, in an own Xvfb and Wine
+# desktop, driven by tests/e2e/driver/hgdriver.exe and checked through the
+# registry and the windows a person would see.
 #
 #   bash scripts/e2e.sh [--no-build] [CASE...]
 #
