@@ -6,6 +6,30 @@
 !define HG_SYNCHRONIZE 0x00100000
 
 !macro HG_PROGRAM_FUNCTIONS un
+; A copy in another account's session (fast user switching) is out of
+; FindWindow's reach and would keep its exe locked: when the exe still cannot
+; be opened for writing, every hourgauge.exe is ended by force. Pushes the
+; number of such attempts (0 or 1).
+Function ${un}HgStopOtherCopies
+  Push $0
+  Push $1
+  StrCpy $1 0
+  ${If} ${FileExists} "$INSTDIR\${HG_EXE_NAME}"
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${HG_EXE_NAME}" a
+    ${If} ${Errors}
+      nsExec::Exec '"$SYSDIR\taskkill.exe" /F /IM ${HG_EXE_NAME}'
+      Pop $0
+      StrCpy $1 1
+      Sleep 1000
+    ${Else}
+      FileClose $0
+    ${EndIf}
+  ${EndIf}
+  Pop $0
+  Exch $1
+FunctionEnd
+
 ; Closes every running copy this desktop shows and waits for its process to
 ; end, so that its exe can be replaced or deleted. Pushes the number closed.
 Function ${un}HgCloseProgram

@@ -296,6 +296,9 @@ Section "-Install"
   Call HgCloseProgram
   Pop $0
   ${HgLog} "closed running copies: $0"
+  Call HgStopOtherCopies
+  Pop $0
+  ${HgLog} "copies in other sessions ended by force: $0"
 
   File "/oname=${HG_EXE_NAME}" "${HG_EXE}"
   WriteUninstaller "$INSTDIR\${HG_UNINSTALLER}"
@@ -408,15 +411,19 @@ Section "Uninstall"
   Call un.HgCloseProgram
   Pop $0
   DetailPrint "closed running copies: $0"
+  Call un.HgStopOtherCopies
+  Pop $0
+  DetailPrint "copies in other sessions ended by force: $0"
+
+  ; The files first: no running copy is left to write the key again.
+  Delete /REBOOTOK "$INSTDIR\${HG_EXE_NAME}"
+  Delete "$INSTDIR\${HG_LOG_NAME}"
+  Delete "$INSTDIR\${HG_UNINSTALLER}"
+  RMDir /REBOOTOK "$INSTDIR"
 
   ; What the program's own uninstall removes: its key and its autostart entry.
   DeleteRegKey HKLM "${HG_PROGRAM_KEY}"
   DeleteRegValue HKLM "${HG_RUN_KEY}" "${HG_RUN_VALUE}"
   Call un.HgDropVirtualCopies
-
-  Delete /REBOOTOK "$INSTDIR\${HG_EXE_NAME}"
-  Delete "$INSTDIR\${HG_LOG_NAME}"
-  Delete "$INSTDIR\${HG_UNINSTALLER}"
-  RMDir /REBOOTOK "$INSTDIR"
   DeleteRegKey HKLM "${HG_UNINSTALL_KEY}"
 SectionEnd

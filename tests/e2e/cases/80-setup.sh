@@ -242,6 +242,38 @@ case_setup_removes_per_account_copies() {
   e2e_expect_eq "an unrelated key beside the copies" "$(hg_reg_query "$other" LimitTime)" 5
 }
 
+# The program running in another account's session (fast user switching),
+# where the setup cannot find its window: here a second Wine desktop. A new
+# setup and the uninstaller still end it, so that its exe can be replaced or
+# removed and it cannot write the program key again after the uninstall.
+e2e__start_in_other_desktop() {
+  hg_wine_bg "$HG_CASE_DIR/other-desktop.log" explorer /desktop=other,640x480 "$HG_EXE_WIN"
+  e2e_wait 60 eval '[ "$(e2e_reg LastTime 2>/dev/null)" != "$1" ] && e2e_reg_exists LastTime' ||
+    e2e_fail "the program in the other desktop does not count"
+}
+
+case_setup_ends_a_copy_in_another_session() {
+  local log
+  e2e__setup /S /NOSTART /PASSWORD=pw || e2e_fail "the silent setup failed with exit code $?"
+  e2e__start_in_other_desktop ""
+  e2e_driver window-exists "$HG_TITLE" && e2e_fail "the other desktop's window is visible from this one"
+
+  e2e__setup /S /NOSTART || e2e_fail "the setup over a copy in another session failed with exit code $?"
+  log=$(e2e__setup_path setup.log)
+  cp "$log" "$HG_CASE_DIR/"
+  grep -qxF 'copies in other sessions ended by force: 1' <(tr -d '\r' <"$log") ||
+    e2e_fail "setup.log: the copy in the other session was not ended"
+  cmp -s "$(e2e__setup_path hourgauge.exe)" "$HG_EXE" || e2e_fail "the exe was not replaced"
+
+  e2e__start_in_other_desktop "$(e2e_reg LastTime)"
+  e2e__uninstall_in_place /S /PASSWORD=pw || e2e_fail "the uninstall failed with exit code $?"
+  [ ! -e "$(e2e__setup_path hourgauge.exe)" ] || e2e_fail "the exe is still there"
+  e2e_reg_key_exists && e2e_fail "the program key is still there"
+  sleep 3
+  e2e_reg_key_exists && e2e_fail "the program key came back: a copy still runs"
+  true
+}
+
 # A text of the setup program's own, from its language file.
 e2e__setup_text() {
   sed -n "s/^LangString $1 \${LANG_$2} \"\(.*\)\"\$/\1/p" "$HG_ROOT/setup/lang/$3.nsh"
