@@ -159,6 +159,21 @@ Function HgIsMinutes
 FunctionEnd
 
 ; A refused command-line option: said in a box unless silent, exit code 2.
+; Without UAC (or with it turned off) "RequestExecutionLevel admin" does not
+; raise a standard account: every write to HKLM and Program Files would fail.
+; Exit code 740 is ERROR_ELEVATION_REQUIRED.
+!macro HG_REQUIRE_ADMIN
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "Admin"
+    ${IfNot} ${Silent}
+      MessageBox MB_ICONSTOP|MB_OK "$(HG_NEED_ADMIN)"
+    ${EndIf}
+    SetErrorLevel 740
+    Quit
+  ${EndIf}
+!macroend
+
 !macro HG_REFUSE_OPTION text
   ${IfNot} ${Silent}
     MessageBox MB_ICONSTOP|MB_OK "${text}"
@@ -181,6 +196,7 @@ FunctionEnd
 Function .onInit
   SetRegView 32
   !insertmacro MUI_LANGDLL_DISPLAY
+  !insertmacro HG_REQUIRE_ADMIN
   StrCpy $HgLimit ""
   StrCpy $HgPassword ""
   StrCpy $HgNoStart 0
@@ -355,6 +371,7 @@ SectionEnd
 Function un.onInit
   SetRegView 32
   !insertmacro MUI_UNGETLANGUAGE
+  !insertmacro HG_REQUIRE_ADMIN
   StrCpy $HgUnPassword ""
   !insertmacro HG_PARAMETERS "un." $R0
   ClearErrors
