@@ -70,7 +70,7 @@ e2e__setup_removed() {
 e2e__program_takes_password() {
   local right=$1 wrong=$2 check error_caption
   check=$(e2e_rc_caption IDD_PASSWORD_CHECK)
-  error_caption=$(e2e_text kPasswordErrorCaption) || e2e_fail "no kPasswordErrorCaption in res/Texts.h"
+  error_caption=$(e2e_string IDS_PASSWORD_ERROR_CAPTION) || e2e_fail "no IDS_PASSWORD_ERROR_CAPTION in res/hourgauge.rc"
   e2e_expect "the exit command was not delivered" e2e_driver send-command "$HG_TITLE" "$(e2e_id ID_QUIT)"
   e2e_driver wait-dialog "$check" 30 || e2e_fail "no dialog captioned '$check': the program saw no password"
   e2e_expect "could not type" e2e_driver dialog-set-text "$check" "$(e2e_id IDC_PASSWORD)" "$wrong"
