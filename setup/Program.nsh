@@ -30,6 +30,29 @@ Function ${un}HgStopOtherCopies
   Exch $1
 FunctionEnd
 
+; Pushes the program's main window in this desktop, or 0. Its message boxes
+; carry the same title: dialogs (#32770) are passed over.
+Function ${un}HgFindProgramWindow
+  Push $0
+  Push $1
+  Push $2
+  StrCpy $1 0
+  ${Do}
+    System::Call "user32::FindWindowExW(p 0, p r1, p 0, w '${HG_APP}') p .r0"
+    ${If} $0 = 0
+      ${Break}
+    ${EndIf}
+    System::Call "user32::GetClassNameW(p r0, w .r2, i ${NSIS_MAX_STRLEN}) i"
+    ${If} $2 != "#32770"
+      ${Break}
+    ${EndIf}
+    StrCpy $1 $0
+  ${Loop}
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
 ; Closes every running copy this desktop shows and waits for its process to
 ; end, so that its exe can be replaced or deleted. Pushes the number closed.
 Function ${un}HgCloseProgram
@@ -40,7 +63,8 @@ Function ${un}HgCloseProgram
   Push $4
   StrCpy $4 0
   ${Do}
-    System::Call "user32::FindWindowW(p 0, w '${HG_APP}') p .r0"
+    Call ${un}HgFindProgramWindow
+    Pop $0
     ${If} $0 = 0
     ${OrIf} $4 >= 5
       ${Break}
