@@ -143,6 +143,7 @@ case_setup_installs_silently_with_limit_and_password() {
   left=$(e2e_reg LastTime)
   [[ $left =~ ^[0-9]+$ ]] && [ "$left" -le 5400 ] && [ "$left" -gt 5000 ] ||
     e2e_fail "LastTime: got '$left', expected a little less than 90 minutes"
+  e2e_expect_eq "autostart value once the program runs" "$(hg_reg_query "$HG_RUN_KEY" Hourgauge)" "\"$HG_EXE_WIN\""
   e2e__program_takes_password 'Ab3 x' 'ab3 x'
 }
 
