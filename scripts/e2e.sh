@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The end-to-end suite: the real build/windows/hourgauge.exe under Wine, in an
-# own Xvfb and Wine desktop, driven by tests/e2e/driver/hgdriver.exe and
-# checked through the registry and the windows a person would see.
+# The end-to-end suite: the real build/windows/hourgauge.exe, and the setup
+# program made from it (scripts/setup.sh), under Wine, in an own Xvfb and Wine
+# desktop, driven by tests/e2e/driver/hgdriver.exe and checked through the
+# registry and the windows a person would see.
 #
 #   bash scripts/e2e.sh [--no-build] [CASE...]
 #
@@ -85,6 +86,12 @@ if [ "$build" = 1 ]; then
     abort "the Windows build failed (build/e2e-build.log)"
   fi
 fi
+# The setup program packs whatever exe is there: made again on every run.
+if ! HG_SETUP=$(bash scripts/setup.sh --no-build 2>build/e2e-setup.log); then
+  tail -n 30 build/e2e-setup.log
+  abort "the setup program could not be built (build/e2e-setup.log)"
+fi
+export HG_SETUP=$HG_ROOT/$HG_SETUP
 export HG_EXE=$HG_ROOT/build/windows/hourgauge.exe
 export HG_DRIVER=$HG_ROOT/build/windows/tests/e2e/driver/hgdriver.exe
 [ -f "$HG_EXE" ] || abort "$HG_EXE is missing"

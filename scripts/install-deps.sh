@@ -6,7 +6,7 @@ set -euo pipefail
 native=(cmake ninja-build g++ clang clang-format libgtest-dev libgmock-dev
         googletest libbenchmark-dev libclang-rt-14-dev gcovr)
 windows=(g++-mingw-w64-i686 mingw-w64-tools wine wine64 wine32:i386 xvfb
-         xdotool imagemagick fonts-ipafont-gothic fonts-wine locales python3)
+         xdotool imagemagick fonts-ipafont-gothic fonts-wine locales python3 nsis)
 
 want=("${native[@]}")
 [ "${1:-}" = "--native-only" ] || want+=("${windows[@]}")

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds dist/hourgauge-<version>.zip: hourgauge.exe, the parent's guides with
+# Builds dist/hourgauge-<version>.zip: hourgauge.exe, its setup program
+# hourgauge-setup-<version>.exe (scripts/setup.sh), the parent's guides with
 # their pictures, and SHA256SUMS. The version is the one in res/version.h,
 # which the exe's version block carries too.
 set -euo pipefail
@@ -13,11 +14,13 @@ if [ "${1:-}" != "--no-build" ]; then
   cmake --build --preset windows
 fi
 
+setup=$(bash scripts/setup.sh --no-build)
+
 name=hourgauge-$version
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/$name/docs/img"
-cp build/windows/hourgauge.exe "$stage/$name/"
+cp build/windows/hourgauge.exe "$setup" "$stage/$name/"
 cp docs/guide.ja.md docs/guide.en.md "$stage/$name/docs/"
 cp docs/img/*.png "$stage/$name/docs/img/" 2>/dev/null || true
 (cd "$stage/$name" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort |

@@ -1,10 +1,10 @@
 # shellcheck shell=bash
 # The release package as a parent downloads it: scripts/package.sh (without
 # building: the suite has built the exe) makes dist/hourgauge-<version>.zip.
-# Unpacked into the prefix, every checksum holds, it carries the exe the
-# suite tested, the guides and every picture they show, the version in its
-# name is the one the exe says it is, and the packaged exe starts and works
-# from where it was unpacked.
+# Unpacked into the prefix, every checksum holds, it carries the exe and the
+# setup program the suite tested, the guides and every picture they show,
+# the version in its name is the one the exe and the setup program say they
+# are, and the packaged exe starts and works from where it was unpacked.
 
 # The four numbers of res/version.h, joined with dots.
 e2e__version_numbers() {
@@ -44,6 +44,10 @@ case_release_package_is_complete_and_runs() {
   e2e_expect_eq "files listed in SHA256SUMS" "$(tr '\n' ' ' <<<"$listed")" "$(tr '\n' ' ' <<<"$present")"
 
   cmp -s "$dir/hourgauge.exe" "$HG_EXE" || e2e_fail "the packaged exe is not the one the suite built"
+  cmp -s "$dir/hourgauge-setup-$version.exe" "$HG_SETUP" ||
+    e2e_fail "the package has no hourgauge-setup-$version.exe, or not the one the suite tested"
+  grep -qE "^[0-9a-f]{64}  hourgauge-setup-$version\.exe\$" "$dir/SHA256SUMS" ||
+    e2e_fail "SHA256SUMS does not cover the setup program"
   cmp -s "$dir/docs/guide.en.md" "$HG_ROOT/docs/guide.en.md" || e2e_fail "docs/guide.en.md differs"
   cmp -s "$dir/docs/guide.ja.md" "$HG_ROOT/docs/guide.ja.md" || e2e_fail "docs/guide.ja.md differs"
   missing=
@@ -64,6 +68,10 @@ PY
   exe_win="C:\\hgpkg\\hourgauge-$version\\hourgauge.exe"
   out=$(e2e_driver file-version "$exe_win") || e2e_fail "no version information in the packaged exe"
   e2e_expect_eq "version block of the packaged exe" "$(tr '\n' ' ' <<<"$out")" "FileVersion $version fixed $version "
+
+  out=$(e2e_driver file-version "C:\\hgpkg\\hourgauge-$version\\hourgauge-setup-$version.exe") ||
+    e2e_fail "no version information in the packaged setup program"
+  e2e_expect_eq "version block of the packaged setup program" "$(tr '\n' ' ' <<<"$out")" "FileVersion $version fixed $version "
 
   e2e_start_exe "$exe_win"
   e2e_wait 60 e2e_reg_exists LastTime || e2e_fail "LastTime not written within 60 s of the start"

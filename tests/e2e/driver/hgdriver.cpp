@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <sddl.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -203,7 +204,8 @@ int Usage() {
       "  file-version PATH                  print the exe's FileVersion text and fixed version\n"
       "  manifest PATH                      print the exe's manifest (RT_MANIFEST 1) as it is\n"
       "  reg-bytes KEY VALUE                TYPE SIZE HEX of a value as the ANSI call reads it;\n"
-      "                                     KEY starts with HKLM\\ or HKCU\\");
+      "                                     KEY starts with HKLM\\ or HKCU\\\n"
+      "  reg-sddl KEY                       the DACL of an HKLM\\ key (32-bit view) as SDDL");
   return 2;
 }
 
@@ -303,6 +305,21 @@ int CreateCompanion(const std::wstring& title, DWORD lifetimeMs, bool closeOnReq
   return 0;
 }
 
+// A control anywhere below a window: a wizard keeps its page's controls in
+// a child dialog.
+struct ControlSearch {
+  int id = 0;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchControlId(HWND hwnd, LPARAM lParam) {
+  auto* search = reinterpret_cast<ControlSearch*>(lParam);
+  if (GetDlgCtrlID(hwnd) != search->id)
+    return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
 HWND DialogControl(const std::wstring& caption, const wchar_t* idText, HWND* dialogOut) {
   long long id = 0;
   if (!ParseNumber(idText, &id))
@@ -312,7 +329,13 @@ HWND DialogControl(const std::wstring& caption, const wchar_t* idText, HWND* dia
     return nullptr;
   if (dialogOut != nullptr)
     *dialogOut = dialog;
-  return GetDlgItem(dialog, static_cast<int>(id));
+  HWND control = GetDlgItem(dialog, static_cast<int>(id));
+  if (control != nullptr)
+    return control;
+  ControlSearch search;
+  search.id = static_cast<int>(id);
+  EnumChildWindows(dialog, &MatchControlId, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 int ClickButton(HWND button) {
@@ -529,6 +552,34 @@ int RegBytes(const std::wstring& keyPath, const wchar_t* valueName) {
     line += hex;
   }
   Out(line);
+  return 0;
+}
+
+// The DACL of a key of the 32-bit view, as the setup program left it.
+int RegSddl(const std::wstring& keyPath) {
+  if (keyPath.rfind(L"HKLM\\", 0) != 0)
+    return Usage();
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath.substr(5).c_str(), 0,
+                    READ_CONTROL | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) {
+    Err("hgdriver: no key " + Utf8(keyPath));
+    return 1;
+  }
+  DWORD size = 0;
+  LONG status = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+  std::vector<unsigned char> sd(size > 0 ? size : 1);
+  if (status == ERROR_INSUFFICIENT_BUFFER)
+    status = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, sd.data(), &size);
+  RegCloseKey(key);
+  wchar_t* text = nullptr;
+  if (status != ERROR_SUCCESS ||
+      !ConvertSecurityDescriptorToStringSecurityDescriptorW(
+          sd.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    Err("hgdriver: no security descriptor for " + Utf8(keyPath));
+    return 3;
+  }
+  Out(Utf8(text));
+  LocalFree(text);
   return 0;
 }
 
@@ -834,6 +885,11 @@ int Run(int argc, wchar_t** argv) {
     }
     Out(std::to_string(static_cast<unsigned long long>(result)));
     return 0;
+  }
+  if (cmd == L"reg-sddl") {
+    if (argc != 3)
+      return Usage();
+    return RegSddl(argv[2]);
   }
   if (cmd == L"file-version") {
     if (argc != 3)

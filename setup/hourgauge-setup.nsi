@@ -1,0 +1,446 @@
+; The setup program of HourgaugeLite: installs hourgauge.exe for the whole PC,
+; prepares the registry so that every account shares one state, and removes
+; it all again. Built by scripts/setup.sh:
+;
+;   makensis -INPUTCHARSET UTF8 -DHG_VERSION=1.2.3.4 -DHG_EXE=.../hourgauge.exe
+;            -DHG_ICON=.../hourgauge.ico -DHG_OUTFILE=.../hourgauge-setup-1.2.3.4.exe
+;            setup/hourgauge-setup.nsi
+;
+; Setup options (all optional; /S runs without any window):
+;   /S                 silent: no pages, no questions
+;   /LIMIT=MINUTES     the daily limit, 0 to 35791394 (decimal digits)
+;   /PASSWORD=TEXT     the settings password, 1 to 8 printable ASCII characters;
+;                      quote it (/PASSWORD="a/b c" or "/PASSWORD=a/b c") when it
+;                      holds a slash or blanks
+;   /NOSTART           do not start the program at the end
+;   /D=FOLDER          another install folder (NSIS's own option; must be last)
+; Without /LIMIT or /PASSWORD a silent setup keeps what is stored already.
+; A refused option ends the setup with exit code 2, before anything changes.
+;
+; Uninstaller options: /S, and /PASSWORD=TEXT, the program's password when one
+; is set (without the right one a silent uninstall removes nothing and ends
+; with exit code 2).
+
+Unicode true
+ManifestSupportedOS all
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+
+!ifdef HG_VERSION & HG_EXE & HG_ICON & HG_OUTFILE
+!else
+  !error "define HG_VERSION, HG_EXE, HG_ICON and HG_OUTFILE (see scripts/setup.sh)"
+!endif
+
+!define HG_APP "HourgaugeLite"
+!define HG_PUBLISHER "HourgaugeLite"
+!define HG_EXE_NAME "hourgauge.exe"
+!define HG_UNINSTALLER "uninstall.exe"
+!define HG_LOG_NAME "setup.log"
+; The program's own registry places (32-bit view, as the 32-bit program sees them).
+!define HG_PROGRAM_KEY "SOFTWARE\Hourgauge"
+!define HG_RUN_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
+!define HG_RUN_VALUE "Hourgauge"
+!define HG_UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\HourgaugeLite"
+!define HG_MAX_MINUTES 35791394
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include nsDialogs.nsh
+!include FileFunc.nsh
+!include WinMessages.nsh
+!include WordFunc.nsh
+!include Program.nsh
+
+Name "${HG_APP}"
+OutFile "${HG_OUTFILE}"
+InstallDir "$PROGRAMFILES32\${HG_APP}"
+ShowInstDetails show
+ShowUninstDetails show
+BrandingText "${HG_APP} ${HG_VERSION}"
+
+!define MUI_ICON "${HG_ICON}"
+!define MUI_UNICON "${HG_ICON}"
+!define MUI_ABORTWARNING
+; The uninstaller speaks the language the setup was run in.
+!define MUI_LANGDLL_REGISTRY_ROOT HKLM
+!define MUI_LANGDLL_REGISTRY_KEY "${HG_UNINSTALL_KEY}"
+!define MUI_LANGDLL_REGISTRY_VALUENAME "InstallerLanguage"
+
+Var HgLimit       ; daily limit to store, "" to keep what is there
+Var HgPassword    ; plain password to store, "" to keep what is there
+Var HgNoStart     ; 1: do not start the program at the end
+Var HgLogFile     ; handle of $INSTDIR\setup.log while the section runs
+Var HgLimitEdit
+Var HgPasswordEdit
+Var HgConfirmEdit
+Var HgUnPassword  ; the uninstaller's password, from /PASSWORD= or its page
+Var HgUnPasswordEdit
+
+; The command line, with "/PASSWORD=text" (how scripting tools and Wine quote
+; an argument that holds blanks) turned into /PASSWORD="text", the form
+; GetOptions unquotes.
+!macro HG_PARAMETERS un out
+  ${${un}GetParameters} ${out}
+  ${${un}WordReplace} ${out} '"/PASSWORD=' '/PASSWORD="' "+" ${out}
+!macroend
+
+!insertmacro MUI_PAGE_WELCOME
+Page custom HgSettingsPage HgSettingsPageLeave
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+
+UninstPage custom un.HgPasswordPage un.HgPasswordPageLeave
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+; English first: the language of a Windows whose display language is neither.
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "Japanese"
+!insertmacro MUI_RESERVEFILE_LANGDLL
+!include /CHARSET=UTF8 lang/English.nsh
+!include /CHARSET=UTF8 lang/Japanese.nsh
+
+VIProductVersion "${HG_VERSION}"
+VIFileVersion "${HG_VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "${HG_APP}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "${HG_APP} setup"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${HG_VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${HG_VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" ""
+
+!include Scramble.nsh
+!insertmacro HG_SCRAMBLE_FUNCTIONS ""
+!insertmacro HG_SCRAMBLE_FUNCTIONS "un."
+!insertmacro HG_PROGRAM_FUNCTIONS ""
+!insertmacro HG_PROGRAM_FUNCTIONS "un."
+
+; --- helpers -------------------------------------------------------------------
+
+; Stack: text -> 1 when it is a daily limit the program's settings dialog
+; accepts, written as "%d" writes it (no sign, no leading zero), else 0.
+Function HgIsMinutes
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  StrLen $2 $0
+  ${If} $2 < 1
+  ${OrIf} $2 > 8
+    StrCpy $0 0
+  ${Else}
+    StrCpy $1 0
+    ${DoWhile} $1 < $2
+      StrCpy $3 $0 1 $1
+      Push $3
+      Call HgCharCode
+      Pop $3
+      ${If} $3 < 0x30
+      ${OrIf} $3 > 0x39
+        ${Break}
+      ${EndIf}
+      IntOp $1 $1 + 1
+    ${Loop}
+    StrCpy $3 $0 1
+    ${If} $1 <> $2
+      StrCpy $0 0
+    ${ElseIf} $3 == "0"
+    ${AndIf} $2 > 1
+      StrCpy $0 0
+    ${ElseIf} $0 > ${HG_MAX_MINUTES}
+      StrCpy $0 0
+    ${Else}
+      StrCpy $0 1
+    ${EndIf}
+  ${EndIf}
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; A refused command-line option: said in a box unless silent, exit code 2.
+; Without UAC (or with it turned off) "RequestExecutionLevel admin" does not
+; raise a standard account: every write to HKLM and Program Files would fail.
+; Exit code 740 is ERROR_ELEVATION_REQUIRED.
+!macro HG_REQUIRE_ADMIN
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "Admin"
+    ${IfNot} ${Silent}
+      MessageBox MB_ICONSTOP|MB_OK "$(HG_NEED_ADMIN)"
+    ${EndIf}
+    SetErrorLevel 740
+    Quit
+  ${EndIf}
+!macroend
+
+!macro HG_REFUSE_OPTION text
+  ${IfNot} ${Silent}
+    MessageBox MB_ICONSTOP|MB_OK "${text}"
+  ${EndIf}
+  SetErrorLevel 2
+  Quit
+!macroend
+
+; One line into setup.log and the details list.
+!macro HG_LOG text
+  DetailPrint "${text}"
+  FileWrite $HgLogFile "${text}$\r$\n"
+!macroend
+!define HgLog `!insertmacro HG_LOG`
+
+!include KeySecurity.nsh
+
+; --- install -------------------------------------------------------------------
+
+Function .onInit
+  SetRegView 32
+  !insertmacro MUI_LANGDLL_DISPLAY
+  !insertmacro HG_REQUIRE_ADMIN
+  StrCpy $HgLimit ""
+  StrCpy $HgPassword ""
+  StrCpy $HgNoStart 0
+  !insertmacro HG_PARAMETERS "" $R0
+
+  ClearErrors
+  ${GetOptions} $R0 "/LIMIT=" $R1
+  ${IfNot} ${Errors}
+    Push $R1
+    Call HgIsMinutes
+    Pop $R2
+    ${If} $R2 <> 1
+      !insertmacro HG_REFUSE_OPTION "$(HG_BAD_OPTION) /LIMIT=$R1$\r$\n$(HG_BAD_LIMIT)"
+    ${EndIf}
+    StrCpy $HgLimit $R1
+  ${EndIf}
+
+  ClearErrors
+  ${GetOptions} $R0 "/PASSWORD=" $R1
+  ${IfNot} ${Errors}
+    Push $R1
+    Call HgIsPasswordText
+    Pop $R2
+    ${If} $R2 <> 1
+      !insertmacro HG_REFUSE_OPTION "$(HG_BAD_OPTION) /PASSWORD=$\r$\n$(HG_BAD_PASSWORD)"
+    ${EndIf}
+    StrCpy $HgPassword $R1
+  ${EndIf}
+
+  ClearErrors
+  ${GetOptions} $R0 "/NOSTART" $R1
+  ${IfNot} ${Errors}
+    StrCpy $HgNoStart 1
+  ${EndIf}
+FunctionEnd
+
+Function HgSettingsPage
+  !insertmacro MUI_HEADER_TEXT "$(HG_SETTINGS_TITLE)" "$(HG_SETTINGS_SUBTITLE)"
+  nsDialogs::Create 1018
+  Pop $0
+  ${If} $0 == error
+    Abort
+  ${EndIf}
+  ; The limit shown: the one given, else the stored one, else the default.
+  StrCpy $1 $HgLimit
+  ${If} $1 == ""
+    ReadRegStr $1 HKLM "${HG_PROGRAM_KEY}" "LimitTime"
+  ${EndIf}
+  ${If} $1 == ""
+    StrCpy $1 60
+  ${EndIf}
+  ${NSD_CreateLabel} 0 0 100% 12u "$(HG_LIMIT_LABEL)"
+  Pop $0
+  ${NSD_CreateNumber} 0 13u 60u 12u "$1"
+  Pop $HgLimitEdit
+  ${NSD_Edit_SetTextLimit} $HgLimitEdit 8
+
+  ${NSD_CreateLabel} 0 36u 100% 12u "$(HG_PASSWORD_LABEL)"
+  Pop $0
+  ${NSD_CreatePassword} 0 49u 100u 12u "$HgPassword"
+  Pop $HgPasswordEdit
+  ${NSD_Edit_SetTextLimit} $HgPasswordEdit ${HG_PASSWORD_MAX}
+  ${NSD_CreateLabel} 0 66u 100% 12u "$(HG_CONFIRM_LABEL)"
+  Pop $0
+  ${NSD_CreatePassword} 0 79u 100u 12u "$HgPassword"
+  Pop $HgConfirmEdit
+  ${NSD_Edit_SetTextLimit} $HgConfirmEdit ${HG_PASSWORD_MAX}
+
+  ReadRegStr $1 HKLM "${HG_PROGRAM_KEY}" "PASSWORD"
+  ${If} $1 == ""
+    ${NSD_CreateLabel} 0 100u 100% 24u "$(HG_PASSWORD_NONE)"
+  ${Else}
+    ${NSD_CreateLabel} 0 100u 100% 24u "$(HG_PASSWORD_KEEP)"
+  ${EndIf}
+  Pop $0
+  nsDialogs::Show
+FunctionEnd
+
+Function HgSettingsPageLeave
+  ${NSD_GetText} $HgLimitEdit $1
+  Push $1
+  Call HgIsMinutes
+  Pop $0
+  ${If} $0 <> 1
+    MessageBox MB_ICONEXCLAMATION|MB_OK "$(HG_BAD_LIMIT)"
+    Abort
+  ${EndIf}
+  ${NSD_GetText} $HgPasswordEdit $2
+  ${NSD_GetText} $HgConfirmEdit $3
+  ${If} $2 S!= $3
+    MessageBox MB_ICONEXCLAMATION|MB_OK "$(HG_PASSWORD_MISMATCH)"
+    Abort
+  ${EndIf}
+  ${If} $2 != ""
+    Push $2
+    Call HgIsPasswordText
+    Pop $0
+    ${If} $0 <> 1
+      MessageBox MB_ICONEXCLAMATION|MB_OK "$(HG_BAD_PASSWORD)"
+      Abort
+    ${EndIf}
+  ${EndIf}
+  StrCpy $HgLimit $1
+  StrCpy $HgPassword $2
+FunctionEnd
+
+Section "-Install"
+  SetOutPath "$INSTDIR"
+  FileOpen $HgLogFile "$INSTDIR\${HG_LOG_NAME}" w
+  ${HgLog} "${HG_APP} ${HG_VERSION} setup"
+
+  DetailPrint "$(HG_CLOSING)"
+  Call HgCloseProgram
+  Pop $0
+  ${HgLog} "closed running copies: $0"
+  Call HgStopOtherCopies
+  Pop $0
+  ${HgLog} "copies in other sessions ended by force: $0"
+
+  File "/oname=${HG_EXE_NAME}" "${HG_EXE}"
+  WriteUninstaller "$INSTDIR\${HG_UNINSTALLER}"
+  ${HgLog} "files: $INSTDIR\${HG_EXE_NAME}, $INSTDIR\${HG_UNINSTALLER}"
+
+  ; Quoted: the path holds blanks.
+  WriteRegStr HKLM "${HG_RUN_KEY}" "${HG_RUN_VALUE}" '"$INSTDIR\${HG_EXE_NAME}"'
+  ${HgLog} "HKLM\${HG_RUN_KEY} ${HG_RUN_VALUE} = $\"$INSTDIR\${HG_EXE_NAME}$\""
+
+  ${If} $HgLimit != ""
+    WriteRegStr HKLM "${HG_PROGRAM_KEY}" "LimitTime" "$HgLimit"
+    ${HgLog} "HKLM\${HG_PROGRAM_KEY} LimitTime = $HgLimit"
+  ${EndIf}
+  ${If} $HgPassword != ""
+    Push $HgPassword
+    Call HgScramble
+    Pop $0
+    WriteRegStr HKLM "${HG_PROGRAM_KEY}" "PASSWORD" "$0"
+    ${HgLog} "HKLM\${HG_PROGRAM_KEY} PASSWORD = (scrambled)"
+  ${EndIf}
+
+  Call HgShareProgramKey
+  Call HgDropVirtualCopies
+
+  WriteRegStr HKLM "${HG_UNINSTALL_KEY}" "DisplayName" "${HG_APP}"
+  WriteRegStr HKLM "${HG_UNINSTALL_KEY}" "DisplayVersion" "${HG_VERSION}"
+  WriteRegStr HKLM "${HG_UNINSTALL_KEY}" "Publisher" "${HG_PUBLISHER}"
+  WriteRegStr HKLM "${HG_UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${HG_UNINSTALLER}"'
+  WriteRegStr HKLM "${HG_UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${HG_UNINSTALLER}" /S'
+  WriteRegStr HKLM "${HG_UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${HG_UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${HG_EXE_NAME},0"
+  WriteRegDWORD HKLM "${HG_UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${HG_UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  IntFmt $0 "0x%08X" $0
+  WriteRegDWORD HKLM "${HG_UNINSTALL_KEY}" "EstimatedSize" "$0"
+  WriteRegStr HKLM "${HG_UNINSTALL_KEY}" "InstallerLanguage" "$LANGUAGE"
+  ${HgLog} "HKLM\${HG_UNINSTALL_KEY} written"
+
+  ${If} $HgNoStart = 1
+    ${HgLog} "start: skipped (/NOSTART)"
+  ${Else}
+    ; The setup runs elevated; Explorer starts the program for the account
+    ; signed in to the desktop, without the administrator's rights.
+    DetailPrint "$(HG_STARTING)"
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\${HG_EXE_NAME}"'
+    ${HgLog} "start: $WINDIR\explorer.exe $\"$INSTDIR\${HG_EXE_NAME}$\""
+  ${EndIf}
+  FileClose $HgLogFile
+SectionEnd
+
+; --- uninstall -----------------------------------------------------------------
+
+Function un.onInit
+  SetRegView 32
+  !insertmacro MUI_UNGETLANGUAGE
+  !insertmacro HG_REQUIRE_ADMIN
+  StrCpy $HgUnPassword ""
+  !insertmacro HG_PARAMETERS "un." $R0
+  ClearErrors
+  ${GetOptions} $R0 "/PASSWORD=" $R1
+  ${IfNot} ${Errors}
+    StrCpy $HgUnPassword $R1
+  ${EndIf}
+  ${If} ${Silent}
+    Push $HgUnPassword
+    Call un.HgPasswordMatches
+    Pop $0
+    ${If} $0 <> 1
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Function un.HgPasswordPage
+  Push $HgUnPassword
+  Call un.HgPasswordMatches
+  Pop $0
+  ${If} $0 = 1
+    Abort
+  ${EndIf}
+  !insertmacro MUI_HEADER_TEXT "$(HG_UN_PASSWORD_TITLE)" "$(HG_UN_PASSWORD_SUBTITLE)"
+  nsDialogs::Create 1018
+  Pop $0
+  ${If} $0 == error
+    Abort
+  ${EndIf}
+  ${NSD_CreateLabel} 0 0 100% 12u "$(HG_UN_PASSWORD_LABEL)"
+  Pop $0
+  ${NSD_CreatePassword} 0 13u 100u 12u ""
+  Pop $HgUnPasswordEdit
+  ${NSD_SetFocus} $HgUnPasswordEdit
+  nsDialogs::Show
+FunctionEnd
+
+Function un.HgPasswordPageLeave
+  ${NSD_GetText} $HgUnPasswordEdit $1
+  Push $1
+  Call un.HgPasswordMatches
+  Pop $0
+  ${If} $0 <> 1
+    MessageBox MB_ICONSTOP|MB_OK "$(HG_UN_PASSWORD_WRONG)"
+    Abort
+  ${EndIf}
+  StrCpy $HgUnPassword $1
+FunctionEnd
+
+Section "Uninstall"
+  DetailPrint "$(HG_CLOSING)"
+  Call un.HgCloseProgram
+  Pop $0
+  DetailPrint "closed running copies: $0"
+  Call un.HgStopOtherCopies
+  Pop $0
+  DetailPrint "copies in other sessions ended by force: $0"
+
+  ; The files first: no running copy is left to write the key again.
+  Delete /REBOOTOK "$INSTDIR\${HG_EXE_NAME}"
+  Delete "$INSTDIR\${HG_LOG_NAME}"
+  Delete "$INSTDIR\${HG_UNINSTALLER}"
+  RMDir /REBOOTOK "$INSTDIR"
+
+  ; What the program's own uninstall removes: its key and its autostart entry.
+  DeleteRegKey HKLM "${HG_PROGRAM_KEY}"
+  DeleteRegValue HKLM "${HG_RUN_KEY}" "${HG_RUN_VALUE}"
+  Call un.HgDropVirtualCopies
+  DeleteRegKey HKLM "${HG_UNINSTALL_KEY}"
+SectionEnd

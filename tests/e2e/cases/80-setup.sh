@@ -1,0 +1,396 @@
+# shellcheck shell=bash
+# The setup program (build/setup/hourgauge-setup-<version>.exe, $HG_SETUP) as
+# a family scripts it: silent install with a limit and a password, what it
+# leaves on the PC, the program taking that password, the start at the end,
+# the uninstaller refusing a wrong password and removing everything with the
+# right one. Wine has no UAC: the rights and the virtualization flags the
+# setup gives the program key are checked as calls made (its log, and the
+# key's DACL while the wineserver keeps it), not as Windows enforcing them.
+
+HG_SETUP_DIR_WIN='C:\Program Files (x86)\HourgaugeLite'
+HG_UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\HourgaugeLite'
+# Users, SYSTEM and Administrators with full control, explicitly (the call
+# that sets it does not merge the parent's entries), not protected.
+HG_SETUP_SDDL='D:AI(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)(A;OICI;KA;;;BU)'
+
+# The setup program with ARGS; its exit code.
+e2e__setup() {
+  hg_wine "$HG_SETUP" "$@" >>"$HG_CASE_DIR/setup.out" 2>&1
+}
+
+e2e__setup_path() {
+  e2e_unix_path "$HG_SETUP_DIR_WIN\\$1"
+}
+
+# The uninstaller run in place (NSIS's _?=), so that its exit code is its
+# own; it cannot remove itself then. A batch file passes the folder, blanks
+# and all, unquoted as the uninstaller wants it.
+e2e__uninstall_in_place() {
+  printf '@"%s\\uninstall.exe" %%* _?=%s\r\n@exit /b %%errorlevel%%\r\n' \
+    "$HG_SETUP_DIR_WIN" "$HG_SETUP_DIR_WIN" >"$WINEPREFIX/drive_c/hg-uninstall.bat"
+  hg_wine cmd /c 'C:\hg-uninstall.bat' "$@" >>"$HG_CASE_DIR/setup.out" 2>&1
+}
+
+# The text the program stores for a plain ASCII password, as hex: each byte
+# XORed with the program's own scramble key.
+e2e__scrambled_hex() {
+  local key text=$1 i out=
+  key=$(sed -n 's/.*kScrambleKey = \(0x[0-9A-Fa-f]*\);.*/\1/p' "$HG_ROOT/commands/Scramble.h")
+  [ -n "$key" ] || return 1
+  for ((i = 0; i < ${#text}; i++)); do
+    out+=$(printf '%02x' $(($(printf '%d' "'${text:i:1}") ^ key)))
+  done
+  echo "$out"
+}
+
+# PASSWORD's data as the program reads it, terminator dropped, as hex.
+e2e__stored_password_hex() {
+  local bytes
+  bytes=$(e2e_driver reg-bytes "$HG_KEY" PASSWORD) || return 1
+  [[ $bytes =~ ^REG_SZ\ [0-9]+\ ([0-9a-f]*)$ ]] || return 1
+  echo "${BASH_REMATCH[1]%00}"
+}
+
+# Everything the setup puts on the PC is there.
+e2e__setup_installed() {
+  [ -f "$(e2e__setup_path hourgauge.exe)" ] && [ -f "$(e2e__setup_path uninstall.exe)" ] &&
+    e2e_reg_key_exists && hg_reg_query "$HG_RUN_KEY" Hourgauge >/dev/null &&
+    hg_reg_query "$HG_UNINSTALL_KEY" UninstallString >/dev/null
+}
+
+# Nothing the setup put on the PC is left.
+e2e__setup_removed() {
+  [ ! -e "$(e2e_unix_path "$HG_SETUP_DIR_WIN")" ] && ! e2e_reg_key_exists &&
+    ! hg_reg_query "$HG_RUN_KEY" Hourgauge >/dev/null &&
+    ! hg_wine reg query "$HG_UNINSTALL_KEY" /reg:32 >/dev/null 2>&1
+}
+
+# The program asks for the password at its exit command: a wrong one gets
+# its error box and the dialog stays, the right one ends the program.
+e2e__program_takes_password() {
+  local right=$1 wrong=$2 check error_caption
+  check=$(e2e_rc_caption IDD_PASSWORD_CHECK)
+  error_caption=$(e2e_string IDS_PASSWORD_ERROR_CAPTION) || e2e_fail "no IDS_PASSWORD_ERROR_CAPTION in res/hourgauge.rc"
+  e2e_expect "the exit command was not delivered" e2e_driver send-command "$HG_TITLE" "$(e2e_id ID_QUIT)"
+  e2e_driver wait-dialog "$check" 30 || e2e_fail "no dialog captioned '$check': the program saw no password"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$check" "$(e2e_id IDC_PASSWORD)" "$wrong"
+  e2e_expect "could not press OK" e2e_driver dialog-click "$check" 1
+  e2e_driver wait-dialog "$error_caption" 30 || e2e_fail "the program took the wrong password '$wrong'"
+  e2e_expect "could not answer the box" e2e_driver msgbox-ok "$error_caption"
+  e2e_driver wait-no-window "$error_caption" 30 || e2e_fail "the '$error_caption' box stayed"
+  e2e_driver window-exists "$HG_TITLE" || e2e_fail "the program ended on a wrong password"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$check" "$(e2e_id IDC_PASSWORD)" "$right"
+  e2e_expect "could not press OK" e2e_driver dialog-click "$check" 1
+  e2e_driver wait-no-window "$HG_TITLE" 15 ||
+    e2e_fail "the program did not take the password '$right' set by the setup"
+}
+
+# A silent install with a limit and a password: the files, the quoted
+# autostart entry, LimitTime and PASSWORD as the program stores them, the
+# uninstall entry, the program key's DACL and the log of the calls that made
+# it. Then the installed program counts from that limit and takes that
+# password (and refuses another).
+case_setup_installs_silently_with_limit_and_password() {
+  local version log left password_hex
+  e2e_avoid_midnight
+  version=$(sed -n 's/^#define HG_VERSION_STRING "\(.*\)"$/\1/p' "$HG_ROOT/res/version.h")
+  # The key's security lives in the wineserver only: keep it for the case.
+  wineserver -p 600 || e2e_fail "could not keep the wineserver"
+
+  e2e__setup /S /LIMIT=90 '/PASSWORD=Ab3 x' /NOSTART || e2e_fail "the silent setup failed with exit code $?"
+  cmp -s "$(e2e__setup_path hourgauge.exe)" "$HG_EXE" || e2e_fail "the installed exe is not the one built"
+  [ -f "$(e2e__setup_path uninstall.exe)" ] || e2e_fail "no uninstall.exe"
+  e2e_expect_eq "autostart value" "$(hg_reg_query "$HG_RUN_KEY" Hourgauge)" "\"$HG_EXE_WIN\""
+  e2e_expect_eq "type of LimitTime" "$(e2e_reg_type LimitTime)" REG_SZ
+  e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 90
+  password_hex=$(e2e__stored_password_hex) || e2e_fail "no PASSWORD of type REG_SZ"
+  e2e_expect_eq "PASSWORD's bytes" "$password_hex" "$(e2e__scrambled_hex 'Ab3 x')"
+
+  e2e_expect_eq "DisplayName" "$(hg_reg_query "$HG_UNINSTALL_KEY" DisplayName)" HourgaugeLite
+  e2e_expect_eq "DisplayVersion" "$(hg_reg_query "$HG_UNINSTALL_KEY" DisplayVersion)" "$version"
+  [ -n "$(hg_reg_query "$HG_UNINSTALL_KEY" Publisher)" ] || e2e_fail "no Publisher"
+  e2e_expect_eq "UninstallString" "$(hg_reg_query "$HG_UNINSTALL_KEY" UninstallString)" \
+    "\"$HG_SETUP_DIR_WIN\\uninstall.exe\""
+  e2e_expect_eq "QuietUninstallString" "$(hg_reg_query "$HG_UNINSTALL_KEY" QuietUninstallString)" \
+    "\"$HG_SETUP_DIR_WIN\\uninstall.exe\" /S"
+  e2e_expect_eq "InstallLocation" "$(hg_reg_query "$HG_UNINSTALL_KEY" InstallLocation)" "$HG_SETUP_DIR_WIN"
+  e2e_expect_eq "DisplayIcon" "$(hg_reg_query "$HG_UNINSTALL_KEY" DisplayIcon)" "$HG_EXE_WIN,0"
+  e2e_expect_eq "NoModify" "$(hg_reg_query "$HG_UNINSTALL_KEY" NoModify)" 0x1
+  e2e_expect_eq "NoRepair" "$(hg_reg_query "$HG_UNINSTALL_KEY" NoRepair)" 0x1
+  e2e_expect_eq "type of EstimatedSize" "$(hg_reg_type "$HG_UNINSTALL_KEY" EstimatedSize)" REG_DWORD
+  [ $(($(hg_reg_query "$HG_UNINSTALL_KEY" EstimatedSize))) -ge \
+    $(($(stat -c %s "$HG_EXE") / 1024)) ] || e2e_fail "EstimatedSize is smaller than the exe"
+
+  e2e_expect_eq "DACL of the program key" "$(e2e_driver reg-sddl "$HG_KEY" | tr -d '\r')" "$HG_SETUP_SDDL"
+  log=$(e2e__setup_path setup.log)
+  [ -f "$log" ] || e2e_fail "no setup.log"
+  cp "$log" "$HG_CASE_DIR/"
+  grep -qxF "ConvertStringSecurityDescriptorToSecurityDescriptorW(\"$HG_SETUP_SDDL\", SDDL_REVISION_1) = 1" <(tr -d '\r' <"$log") ||
+    e2e_fail "setup.log: the SDDL was not converted"
+  grep -qxF 'RegCreateKeyExW(HKLM, "SOFTWARE\Hourgauge", KEY_WOW64_32KEY|WRITE_DAC|READ_CONTROL) = 0' <(tr -d '\r' <"$log") ||
+    e2e_fail "setup.log: the program key was not opened for its DACL"
+  grep -qxF 'RegSetKeySecurity(DACL_SECURITY_INFORMATION) = 0' <(tr -d '\r' <"$log") ||
+    e2e_fail "setup.log: RegSetKeySecurity did not succeed"
+  # Wine's reg.exe has no "flags": the command fails there, the setup goes on.
+  grep -qE '^reg flags HKLM\\SOFTWARE\\Hourgauge SET DONT_VIRTUALIZE DONT_SILENT_FAIL /reg:32 = [0-9]+' <(tr -d '\r' <"$log") ||
+    e2e_fail "setup.log: reg flags was not run"
+  grep -qxF 'start: skipped (/NOSTART)' <(tr -d '\r' <"$log") || e2e_fail "setup.log: /NOSTART not taken"
+  e2e_driver window-exists "$HG_TITLE" && e2e_fail "the program runs although /NOSTART was given"
+
+  e2e_start_exe "$HG_EXE_WIN"
+  e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "the installed program shows no window"
+  e2e_wait 30 e2e_reg_exists LastTime || e2e_fail "LastTime not written within 30 s of the start"
+  left=$(e2e_reg LastTime)
+  [[ $left =~ ^[0-9]+$ ]] && [ "$left" -le 5400 ] && [ "$left" -gt 5000 ] ||
+    e2e_fail "LastTime: got '$left', expected a little less than 90 minutes"
+  e2e_expect_eq "autostart value once the program runs" "$(hg_reg_query "$HG_RUN_KEY" Hourgauge)" "\"$HG_EXE_WIN\""
+  e2e__program_takes_password 'Ab3 x' 'ab3 x'
+}
+
+# Without /NOSTART the setup starts the program at its end (through
+# Explorer). A second setup over a running program closes it first, keeps
+# the limit and password already stored when given none, and starts the new
+# copy again.
+case_setup_starts_the_program_and_reinstalls_over_it() {
+  local log
+  e2e__setup /S /LIMIT=45 /PASSWORD=pw || e2e_fail "the silent setup failed with exit code $?"
+  e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "the program did not start after the setup"
+  grep -qF 'start: ' <(tr -d '\r' <"$(e2e__setup_path setup.log)") || e2e_fail "setup.log: no start"
+  e2e_wait 30 e2e_reg_exists LastTime || e2e_fail "the started program writes no LastTime"
+
+  e2e__setup /S || e2e_fail "the second silent setup failed with exit code $?"
+  log=$(e2e__setup_path setup.log)
+  cp "$log" "$HG_CASE_DIR/"
+  grep -qxF 'closed running copies: 1' <(tr -d '\r' <"$log") || e2e_fail "setup.log: the running program was not closed"
+  e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "the program did not start after the second setup"
+  e2e_expect_eq "LimitTime kept" "$(e2e_reg LimitTime)" 45
+  e2e_expect_eq "PASSWORD kept" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex pw)"
+  e2e__program_takes_password pw pW
+}
+
+# Options the program could not use stop the setup before it changes
+# anything, with exit code 2.
+case_setup_refuses_bad_options() {
+  local args rc
+  for args in /LIMIT=abc /LIMIT=090 /LIMIT=-5 /LIMIT=35791395 /PASSWORD=123456789 '/PASSWORD=あ' /PASSWORD=; do
+    e2e__setup /S "$args" /NOSTART
+    rc=$?
+    e2e_expect_eq "exit code for $args" "$rc" 2
+    [ ! -e "$(e2e_unix_path "$HG_SETUP_DIR_WIN")" ] || e2e_fail "$args: the setup installed files"
+    e2e_reg_key_exists && e2e_fail "$args: the setup made the program key"
+  done
+  e2e__setup /S /LIMIT=0 /PASSWORD=12345678 /NOSTART || e2e_fail "the limit 0 and a password of 8 characters were refused"
+  e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 0
+  e2e_expect_eq "PASSWORD" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex 12345678)"
+}
+
+# The uninstaller asks for the program's password: a wrong one, or none,
+# ends it with exit code 2 and everything stays, the program still running.
+# The right one closes the program and removes the files, the program key,
+# the autostart entry and the uninstall entry.
+case_setup_uninstall_needs_the_password() {
+  # A slash and a blank: the value must be quoted, as the setup's help says.
+  e2e__setup /S /LIMIT=30 '/PASSWORD=my p/w' /NOSTART || e2e_fail "the silent setup failed with exit code $?"
+  e2e_expect_eq "PASSWORD" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex 'my p/w')"
+  e2e_start_exe "$HG_EXE_WIN"
+  e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "the installed program shows no window"
+  e2e_wait 30 e2e_reg_exists LastTime || e2e_fail "LastTime not written within 30 s of the start"
+
+  e2e__uninstall_in_place /S '/PASSWORD="My p/w"'
+  e2e_expect_eq "exit code of the uninstall with a wrong password" "$?" 2
+  e2e__setup_installed || e2e_fail "a wrong password removed something"
+  e2e_expect_eq "PASSWORD after a refused uninstall" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex 'my p/w')"
+  e2e__uninstall_in_place /S
+  e2e_expect_eq "exit code of the uninstall without a password" "$?" 2
+  e2e__setup_installed || e2e_fail "an uninstall without the password removed something"
+  e2e_program_alive || e2e_fail "a refused uninstall ended the program"
+
+  # As Windows' installed-apps list runs it: the uninstaller copies itself
+  # away and returns at once, so the case waits for its work.
+  hg_wine "$(e2e__setup_path uninstall.exe)" /S '/PASSWORD=my p/w' >>"$HG_CASE_DIR/setup.out" 2>&1 ||
+    e2e_fail "the uninstaller did not start"
+  e2e_wait 60 e2e_program_gone || e2e_fail "the uninstaller did not close the running program"
+  e2e_wait 60 e2e__setup_removed || {
+    ls -R "$(e2e_unix_path "$HG_SETUP_DIR_WIN")" >"$HG_CASE_DIR/left.txt" 2>&1
+    e2e_fail "the uninstall left something behind (left.txt)"
+  }
+}
+
+# Copies of the program key that registry virtualization made for accounts
+# before the key was shared (Wine makes none: the case plants them where
+# Windows keeps them, in signed-in accounts' HKU\<SID>_Classes\VirtualStore).
+# The setup and the uninstaller remove them, and nothing else there.
+case_setup_removes_per_account_copies() {
+  local sid copies copy other
+  sid='HKU\S-1-5-21-0-0-0-1000_Classes\VirtualStore\MACHINE\SOFTWARE'
+  copies=("$sid\WOW6432Node\Hourgauge" 'HKU\S-1-5-21-1-2-3-1001_Classes\VirtualStore\MACHINE\SOFTWARE\Hourgauge')
+  other="$sid\WOW6432Node\SomethingElse"
+  for copy in "${copies[@]}" "$other"; do
+    hg_reg_add "$copy" LimitTime REG_SZ 5 || e2e_fail "could not plant $copy"
+  done
+  e2e__setup /S /NOSTART /LIMIT=70 || e2e_fail "the silent setup failed with exit code $?"
+  for copy in "${copies[@]}"; do
+    hg_reg_query "$copy" LimitTime >/dev/null && e2e_fail "the setup left the per-account copy $copy"
+    grep -qxF "removed the per-account copy $copy" <(tr -d '\r' <"$(e2e__setup_path setup.log)") ||
+      e2e_fail "setup.log does not tell the removal of $copy"
+  done
+  e2e_expect_eq "an unrelated key beside the copies" "$(hg_reg_query "$other" LimitTime)" 5
+  e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 70
+
+  hg_reg_add "${copies[0]}" LimitTime REG_SZ 5 || e2e_fail "could not plant ${copies[0]}"
+  e2e__uninstall_in_place /S || e2e_fail "the uninstall failed with exit code $?"
+  hg_reg_query "${copies[0]}" LimitTime >/dev/null && e2e_fail "the uninstaller left the per-account copy"
+  e2e_expect_eq "an unrelated key beside the copies" "$(hg_reg_query "$other" LimitTime)" 5
+}
+
+# The program running in another account's session (fast user switching),
+# where the setup cannot find its window: here a second Wine desktop. A new
+# setup and the uninstaller still end it, so that its exe can be replaced or
+# removed and it cannot write the program key again after the uninstall.
+# Starts it there and waits until it counts: LastTime written and no longer
+# the text $1 it had before.
+e2e__start_in_other_desktop() {
+  HG_LAST_TIME_BEFORE=$1
+  hg_wine_bg "$HG_CASE_DIR/other-desktop.log" explorer /desktop=other,640x480 "$HG_EXE_WIN"
+  e2e_wait 60 e2e__counting_again || e2e_fail "the program in the other desktop does not count"
+  e2e_driver window-exists "$HG_TITLE" && e2e_fail "the other desktop's window is visible from this one"
+  true
+}
+
+e2e__counting_again() {
+  local now
+  now=$(e2e_reg LastTime 2>/dev/null) || return 1
+  [ "$now" != "$HG_LAST_TIME_BEFORE" ]
+}
+
+case_setup_ends_a_copy_in_another_session() {
+  local log
+  e2e__setup /S /NOSTART /PASSWORD=pw || e2e_fail "the silent setup failed with exit code $?"
+  e2e__start_in_other_desktop ""
+
+  e2e__setup /S /NOSTART || e2e_fail "the setup over a copy in another session failed with exit code $?"
+  log=$(e2e__setup_path setup.log)
+  cp "$log" "$HG_CASE_DIR/"
+  grep -qxF 'copies in other sessions ended by force: 1' <(tr -d '\r' <"$log") ||
+    e2e_fail "setup.log: the copy in the other session was not ended"
+  cmp -s "$(e2e__setup_path hourgauge.exe)" "$HG_EXE" || e2e_fail "the exe was not replaced"
+
+  e2e__start_in_other_desktop "$(e2e_reg LastTime)"
+  e2e__uninstall_in_place /S /PASSWORD=pw || e2e_fail "the uninstall failed with exit code $?"
+  [ ! -e "$(e2e__setup_path hourgauge.exe)" ] || e2e_fail "the exe is still there"
+  e2e_reg_key_exists && e2e_fail "the program key is still there"
+  sleep 3
+  e2e_reg_key_exists && e2e_fail "the program key came back: a copy still runs"
+  true
+}
+
+# A text of the setup program's own, from its language file.
+e2e__setup_text() {
+  sed -n "s/^LangString $1 \${LANG_$2} \"\(.*\)\"\$/\1/p" "$HG_ROOT/setup/lang/$3.nsh"
+}
+
+# A driver command on the wizard titled $2: NSIS ends the title of some pages
+# with a blank (its Japanese page subcaptions are blanks).
+e2e__wizard() {
+  local cmd=$1 title=$2
+  shift 2
+  e2e_driver "$cmd" "$title" "$@" 2>/dev/null || e2e_driver "$cmd" "$title " "$@"
+}
+
+# Presses the default button of the wizard titled $1 (or of its last page,
+# whose title NSIS ends with a blank) until process $2 has ended.
+e2e__finish_wizard() {
+  local title=$1 pid=$2 tries
+  for ((tries = 0; tries < 30; tries++)); do
+    hg_pid_alive "$pid" || return 0
+    e2e__wizard dialog-click "$title" 1 >/dev/null 2>&1
+    sleep 1
+  done
+  ! hg_pid_alive "$pid"
+}
+
+# The wizards as a parent clicks through them on a Japanese Windows: the
+# language question preselects Japanese; the settings page offers the
+# default limit, refuses differing passwords with its message and stores
+# what was typed; the uninstaller asks for that password on a page of its
+# own, refuses a wrong one with its message and removes everything with the
+# right one.
+case_setup_wizards_in_japanese() {
+  local setup_title uninstall_title mismatch wrong setup_pid
+  # NSIS's Japanese captions: "<name> セットアップ", "<name> アンインストール".
+  setup_title='HourgaugeLite セットアップ'
+  uninstall_title='HourgaugeLite アンインストール'
+  mismatch=$(e2e__setup_text HG_PASSWORD_MISMATCH JAPANESE Japanese)
+  wrong=$(e2e__setup_text HG_UN_PASSWORD_WRONG JAPANESE Japanese)
+  [ -n "$mismatch" ] && [ -n "$wrong" ] || e2e_fail "no texts in setup/lang/Japanese.nsh"
+
+  hg_wine_bg "$HG_CASE_DIR/setup-gui.log" "$HG_SETUP" /NOSTART
+  setup_pid=$HG_BG_PID
+  e2e_driver wait-dialog "Installer Language" 60 || e2e_fail "no language question"
+  e2e_screenshot setup-language
+  e2e_expect "could not answer the language question" e2e_driver dialog-click "Installer Language" 1
+  e2e_driver wait-dialog "$setup_title" 30 || e2e_fail "no wizard captioned '$setup_title'"
+  e2e_expect "could not press Next" e2e_driver dialog-click "$setup_title" 1
+  # nsDialogs numbers the page's controls from 1200: label, limit, label,
+  # password, label, confirmation.
+  e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$setup_title" 1201)" = 60 ]' ||
+    e2e_fail "the settings page does not offer the default limit 60"
+  e2e_screenshot setup-settings
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1201 120
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1203 "gui pw"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1205 "gui pq"
+  e2e_expect "could not press Install" e2e_driver dialog-click "$setup_title" 1
+  e2e_wait 15 eval '[ "$(e2e_driver msgbox-text "$setup_title" 2>/dev/null)" = "$mismatch" ]' ||
+    e2e_fail "no message for differing passwords"
+  e2e_expect "could not answer the box" e2e_driver msgbox-ok "$setup_title"
+  [ ! -e "$(e2e_unix_path "$HG_SETUP_DIR_WIN")" ] || e2e_fail "differing passwords installed something"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1205 "gui pw"
+  e2e_expect "could not press Install" e2e_driver dialog-click "$setup_title" 1
+  e2e_wait 60 e2e__setup_installed || e2e_fail "the wizard did not install"
+  e2e__finish_wizard "$setup_title" "$setup_pid" || e2e_fail "the wizard did not end"
+  e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 120
+  e2e_expect_eq "PASSWORD" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex 'gui pw')"
+
+  hg_wine_bg "$HG_CASE_DIR/uninstall-gui.log" "$(e2e__setup_path uninstall.exe)"
+  e2e_driver wait-dialog "$uninstall_title" 60 || e2e_fail "no wizard captioned '$uninstall_title'"
+  e2e_wait 15 e2e_driver dialog-get-text "$uninstall_title" 1201 >/dev/null || e2e_fail "no password page"
+  e2e_screenshot uninstall-password
+  e2e_expect "could not type" e2e_driver dialog-set-text "$uninstall_title" 1201 "gui pW"
+  e2e_expect "could not press Next" e2e_driver dialog-click "$uninstall_title" 1
+  e2e_wait 15 eval '[ "$(e2e_driver msgbox-text "$uninstall_title" 2>/dev/null)" = "$wrong" ]' ||
+    e2e_fail "no message for a wrong password"
+  e2e_expect "could not answer the box" e2e_driver msgbox-ok "$uninstall_title"
+  e2e__setup_installed || e2e_fail "a wrong password removed something"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$uninstall_title" 1201 "gui pw"
+  e2e_expect "could not press Next" e2e_driver dialog-click "$uninstall_title" 1
+  # The confirmation page, then the removal.
+  e2e_wait 15 eval '! e2e_driver dialog-get-text "$uninstall_title" 1201 >/dev/null 2>&1' ||
+    e2e_fail "the right password did not lead on"
+  e2e_expect "could not press Uninstall" e2e__wizard dialog-click "$uninstall_title" 1
+  e2e_wait 60 e2e__setup_removed || e2e_fail "the wizard did not remove everything"
+  e2e_expect "could not press Close" e2e__wizard dialog-click "$uninstall_title" 1
+  e2e_driver wait-no-window "$uninstall_title" 30 && e2e_driver wait-no-window "$uninstall_title " 5 ||
+    e2e_fail "the uninstall wizard did not close"
+}
+
+# On an English Windows the language question preselects English and the
+# setup speaks it: a refused option is explained in a box in English, and
+# the setup ends with exit code 2 having installed nothing.
+case_setup_speaks_english_on_an_english_windows() {
+  local text expected rc pid
+  env "$(hg__tz_env)" LC_ALL=C.UTF-8 wine "$HG_SETUP" /LIMIT=abc >"$HG_CASE_DIR/setup-en.log" 2>&1 &
+  pid=$!
+  e2e_driver wait-dialog "Installer Language" 60 || e2e_fail "no language question"
+  e2e_screenshot setup-language-en
+  e2e_expect "could not answer the language question" e2e_driver dialog-click "Installer Language" 1
+  e2e_driver wait-dialog "HourgaugeLite Setup" 30 || e2e_fail "no box captioned 'HourgaugeLite Setup'"
+  text=$(e2e_driver msgbox-text "HourgaugeLite Setup" | tr -d '\r')
+  expected="$(e2e__setup_text HG_BAD_OPTION ENGLISH English) /LIMIT=abc
+$(e2e__setup_text HG_BAD_LIMIT ENGLISH English)"
+  e2e_expect_eq "the refusal" "$text" "$expected"
+  e2e_expect "could not answer the box" e2e_driver msgbox-ok "HourgaugeLite Setup"
+  wait "$pid"
+  rc=$?
+  e2e_expect_eq "exit code" "$rc" 2
+  [ ! -e "$(e2e_unix_path "$HG_SETUP_DIR_WIN")" ] || e2e_fail "the refused setup installed files"
+}
