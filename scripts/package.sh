@@ -19,10 +19,11 @@ setup=$(bash scripts/setup.sh --no-build)
 name=hourgauge-$version
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-mkdir -p "$stage/$name/docs/img"
+mkdir -p "$stage/$name/docs/img/en"
 cp build/windows/hourgauge.exe "$setup" "$stage/$name/"
 cp docs/guide.ja.md docs/guide.en.md "$stage/$name/docs/"
 cp docs/img/*.png "$stage/$name/docs/img/" 2>/dev/null || true
+cp docs/img/en/*.png "$stage/$name/docs/img/en/" 2>/dev/null || true
 (cd "$stage/$name" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort |
    xargs sha256sum > SHA256SUMS)
 

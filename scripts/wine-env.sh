@@ -199,6 +199,19 @@ hg_prefix_init() {
 # DLL folders are hard links (nothing writes to them); the registry and
 # everything else are real copies.
 hg_prefix_clone() {
+  local from=$1 to=$2 tries
+  # A wineserver that has just let go of its prefix may still be writing the
+  # registry files (a reg*.tmp renamed into place): copy again until a copy
+  # sees the folder at rest.
+  for tries in 1 2 3 4 5; do
+    rm -rf "$to"
+    hg__prefix_copy "$from" "$to" 2>/dev/null && return 0
+    sleep 1
+  done
+  hg__prefix_copy "$from" "$to"
+}
+
+hg__prefix_copy() {
   local from=$1 to=$2 big=(system32 syswow64 winsxs) d excludes=()
   mkdir -p "$to"
   for d in "${big[@]}"; do excludes+=("--exclude=./drive_c/windows/$d"); done

@@ -65,7 +65,8 @@ case_later_stored_day_powers_off() {
 
   e2e_start_program
   e2e_wait 60 e2e_session_ended || e2e_fail "the prefix's wineserver still runs 60 s after the start"
-  e2e_wait 15 e2e_program_gone || e2e_fail "the session ended but the program still runs 15 s later"
+  # On a loaded machine the process can take a while to notice its wineserver is gone.
+  e2e_wait 40 e2e_program_gone || e2e_fail "the session ended but the program still runs 40 s later"
   e2e_wait 15 e2e_pid_gone "$witness_pid" || e2e_fail "the witness program outlived the session"
   grep -q "lifetime over" "$HG_CASE_DIR/witness.log" && e2e_fail "the witness lived its whole time"
   hg_pid_alive "$server_pid" && e2e_fail "the old wineserver (pid $server_pid) still runs"

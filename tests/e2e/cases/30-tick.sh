@@ -89,7 +89,8 @@ case_new_accounting_day_while_running_powers_off() {
 
   e2e_wait $((boundary - $(date +%s) + 20)) e2e_session_ended ||
     e2e_fail "the session still runs 20 s after the new accounting day began (AdjustTime $adjust)"
-  e2e_wait 15 e2e_program_gone || e2e_fail "the session ended but the program still runs 15 s later"
+  # On a loaded machine the process can take a while to notice its wineserver is gone.
+  e2e_wait 40 e2e_program_gone || e2e_fail "the session ended but the program still runs 40 s later"
 
   snap=$(e2e_reg_snapshot)
   e2e_expect_eq "LastDate after the new day" "$(e2e_snapshot_value "$snap" LastDate)" "$new_day"

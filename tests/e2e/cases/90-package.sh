@@ -51,7 +51,7 @@ case_release_package_is_complete_and_runs() {
   cmp -s "$dir/docs/guide.en.md" "$HG_ROOT/docs/guide.en.md" || e2e_fail "docs/guide.en.md differs"
   cmp -s "$dir/docs/guide.ja.md" "$HG_ROOT/docs/guide.ja.md" || e2e_fail "docs/guide.ja.md differs"
   missing=
-  for img in $(grep -ho 'img/[A-Za-z0-9._-]*\.png' "$HG_ROOT"/docs/guide.*.md | LC_ALL=C sort -u); do
+  for img in $(grep -ho 'img/[A-Za-z0-9._/-]*\.png' "$HG_ROOT"/docs/guide.*.md | LC_ALL=C sort -u); do
     [ -s "$dir/docs/$img" ] || missing+=" $img"
   done
   [ -z "$missing" ] || e2e_fail "pictures the guides show are not in the package:$missing"
