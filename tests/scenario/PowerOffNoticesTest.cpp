@@ -316,5 +316,30 @@ TEST_F(PowerOffNoticesTest, NoWarningWhenNoPowerOffIsWithinTenMinutes) {
   EXPECT_EQ(CountdownWindow(), 0u); // never even made
 }
 
+TEST_F(PowerOffNoticesTest, WarningTicksTouchNoMoreOfTheRegistryThanOrdinaryOnes) {
+  StartAt(9, 0, 0, 60, 3600 - 650);
+  Launch(650);
+  TickFor(40); // past the first recount
+  // Ordinary ticks, ticks with a balloon and ticks with the countdown all
+  // write EndTime and LastTime and nothing else, through the same calls.
+  std::size_t ordinary = 0;
+  for (int second = 0; second < 600; ++second) {
+    bool recounts = (p.wnd->m_nLastTime - 1) % 600 == 0;
+    p.platform.ClearRegJournal();
+    p.Tick(1);
+    if (recounts)
+      continue;
+    std::vector<std::string> sets;
+    for (const auto& access : p.platform.RegJournal())
+      if (access.op == sim::RegOp::Set)
+        sets.push_back(access.name);
+    ASSERT_EQ(sets, (std::vector<std::string>{"EndTime", "LastTime"})) << "second " << second;
+    if (ordinary == 0)
+      ordinary = p.platform.RegJournal().size();
+    ASSERT_EQ(p.platform.RegJournal().size(), ordinary) << "second " << second;
+  }
+  EXPECT_TRUE(CountdownShown());
+}
+
 } // namespace
 } // namespace hg::test
