@@ -5,6 +5,7 @@
 #include "app/LimitWnd.h"
 #include "store/ValueNames.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace hg {
@@ -37,7 +38,7 @@ void CLimitWnd::OnTimer(UINT nIDEvent) {
       lateNewDay = IsLateTick(sinceLastTick);
       if (lateNewDay) {
         WriteNumber(reg::kLastDate, m_nLastDate);
-        m_nLatePowerOffAt = now + kLateNewDayNotice;
+        m_nLatePowerOffLeft = kLateNewDayNotice;
       } else {
         ForceShutdown();
         poweringOff = true;
@@ -48,7 +49,7 @@ void CLimitWnd::OnTimer(UINT nIDEvent) {
     WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kEndTime, text);
 
     // While a late new day counts down, nothing of the new day is charged.
-    const bool counting = m_nLatePowerOffAt == 0;
+    const bool counting = m_nLatePowerOffLeft == 0;
     if (counting || lateNewDay) {
       if (m_nLastTime > std::numeric_limits<std::int32_t>::min())
         --m_nLastTime;
@@ -59,8 +60,9 @@ void CLimitWnd::OnTimer(UINT nIDEvent) {
       poweringOff = true;
     } else if (counting && m_nLastTime % kRecountEvery == 0) {
       RecountUsage();
-    } else if (!counting && !lateNewDay && now >= m_nLatePowerOffAt) {
-      m_nLatePowerOffAt = 0;
+    } else if (!counting && !lateNewDay &&
+               (m_nLatePowerOffLeft -= std::max<std::int64_t>(sinceLastTick, 1)) <= 0) {
+      m_nLatePowerOffLeft = 0;
       ForceShutdown();
       WriteNumber(reg::kLastTime, m_nLastTime); // the new day's allowance, as before the minute
       poweringOff = true;
@@ -75,7 +77,7 @@ void CLimitWnd::OnTimer(UINT nIDEvent) {
         m_nLastTime = kGraceSeconds;
       WriteNumber(reg::kLastTime, m_nLastTime);
     }
-    ShowDueNotice(t, key, now, poweringOff);
+    ShowDueNotice(t, key, poweringOff);
   }
   CWnd::OnTimer(nIDEvent);
 }

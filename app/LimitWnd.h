@@ -48,7 +48,7 @@ public:
   void ShowBalloon(UINT textId);
 
   // Notices before a power-off (app/PowerOffNotices.cpp).
-  void ShowDueNotice(std::int64_t t, std::int32_t key, std::int64_t now, bool poweringOff);
+  void ShowDueNotice(std::int64_t t, std::int32_t key, bool poweringOff);
 
   // The tray icon record; the 488-byte form on the Windows build.
   NotifyIconDataA m_nid;
@@ -78,8 +78,10 @@ public:
   // Notices before a power-off.
   NoticeState m_noticeState;
   DayEnd m_dayEnd;
-  std::int64_t m_nPrevTickTime = 0;   // clock of the previous tick
-  std::int64_t m_nLatePowerOffAt = 0; // clock of a late new day's power-off; 0: none
+  std::int64_t m_nPrevTickTime = 0; // clock of the previous tick
+  // Seconds left of a late new day's countdown; 0: none. Counted by the
+  // ticks' own gaps, so a clock set back during it cannot stretch it.
+  std::int64_t m_nLatePowerOffLeft = 0;
   CNoticeWnd m_wndNotice{m_platform};
 
 protected:

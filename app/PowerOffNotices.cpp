@@ -23,14 +23,13 @@ UINT BalloonText(Balloon balloon) {
 }
 } // namespace
 
-void CLimitWnd::ShowDueNotice(std::int64_t t, std::int32_t key, std::int64_t now,
-                              bool poweringOff) {
+void CLimitWnd::ShowDueNotice(std::int64_t t, std::int32_t key, bool poweringOff) {
   NoticeInput in;
   in.remaining = m_nLastTime;
   in.tickCount = m_nTickCount;
   std::int64_t toDayEnd = SecondsToDayEnd(m_platform, t, key, m_dayEnd);
   in.toDayEnd = toDayEnd >= 0 ? toDayEnd : kNoPowerOff;
-  in.toLatePowerOff = m_nLatePowerOffAt != 0 ? m_nLatePowerOffAt - now : kNoPowerOff;
+  in.toLatePowerOff = m_nLatePowerOffLeft != 0 ? m_nLatePowerOffLeft : kNoPowerOff;
   in.poweringOff = poweringOff;
   Notice notice = DueNotice(in, m_noticeState);
   if (notice.balloon != Balloon::None)

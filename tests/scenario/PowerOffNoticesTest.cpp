@@ -341,5 +341,20 @@ TEST_F(PowerOffNoticesTest, WarningTicksTouchNoMoreOfTheRegistryThanOrdinaryOnes
   EXPECT_TRUE(CountdownShown());
 }
 
+TEST_F(PowerOffNoticesTest, ClockSetBackDuringTheLateMinuteDoesNotStretchIt) {
+  StartAt(22, 0, 0, 90, 600);
+  Launch(4800);
+  TickFor(5);
+  p.platform.SetTime(p.Local(2024, 1, 6, 7, 30));
+  start = p.platform.Now();
+  TickFor(10);
+  ASSERT_EQ(p.PowerOffs(), 0u);
+  // An hour back, still on the new day: the minute goes on second by second.
+  p.platform.SetTime(p.platform.Now() - 3600);
+  start = p.platform.Now();
+  Run run = TickFor(120, 0);
+  EXPECT_EQ(run.firstPowerOff, 51);
+}
+
 } // namespace
 } // namespace hg::test
