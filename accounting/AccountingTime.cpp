@@ -18,6 +18,21 @@ std::int32_t MakeDayKey(Platform& platform, std::int64_t t) {
   return MakeDayKey(local);
 }
 
+std::int64_t SecondsToDayEnd(Platform& platform, std::int64_t t, std::int32_t key, DayEnd& cache) {
+  if (cache.key != key) {
+    cache.key = key;
+    cache.end = -1;
+    LocalTm next;
+    if (platform.GetLocalTm(t, &next)) {
+      // The local calendar carries day 32 into the next month.
+      ++next.day;
+      next.hour = next.minute = next.second = 0;
+      cache.end = platform.MakeLocalTime(next);
+    }
+  }
+  return cache.end < 0 ? -1 : cache.end - t;
+}
+
 std::int64_t AccountingNow(Platform& platform, std::int32_t adjustMinutes) {
   return platform.GetCurrentTime() - std::int64_t{adjustMinutes} * 60;
 }

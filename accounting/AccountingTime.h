@@ -15,6 +15,16 @@ std::int32_t MakeDayKey(const LocalTm& local);
 // The key of t's local date; 0 when t has no local form.
 std::int32_t MakeDayKey(Platform& platform, std::int64_t t);
 
+// The accounting time at which the day of `key` ends, kept for that key:
+// the next local midnight does not move while the day lasts.
+struct DayEnd {
+  std::int32_t key = 0;
+  std::int64_t end = -1;
+};
+// Seconds from accounting time t (of the day `key`) until a tick sees the
+// next accounting day; -1 when the local calendar cannot say.
+std::int64_t SecondsToDayEnd(Platform& platform, std::int64_t t, std::int32_t key, DayEnd& cache);
+
 // The current time less `adjustMinutes` minutes.
 std::int64_t AccountingNow(Platform& platform, std::int32_t adjustMinutes);
 

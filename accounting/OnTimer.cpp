@@ -1,5 +1,6 @@
 // The one-second tick: the countdown of the allowance.
 #include "accounting/AccountingTime.h"
+#include "accounting/PowerOffNotice.h"
 #include "accounting/TimeText.h"
 #include "app/LimitWnd.h"
 #include "store/ValueNames.h"
@@ -16,8 +17,13 @@ constexpr std::int32_t kGraceSeconds = 60;
 void CLimitWnd::OnTimer(UINT nIDEvent) {
   if (nIDEvent == kTickTimerId) {
     InvalidateRect(nullptr, FALSE);
+    std::int64_t now = m_platform.GetCurrentTime();
+    std::int64_t sinceLastTick = m_nPrevTickTime != 0 ? now - m_nPrevTickTime : 0;
+    m_nPrevTickTime = now;
     std::int64_t t = AccountingNow();
     std::int32_t key = MakeDayKey(m_platform, t);
+    bool poweringOff = false;
+    bool lateNewDay = false;
     if (key != m_nLastDate) {
       // A new accounting day while the PC is on (or the clock moved back a
       // day): the next start gets the full allowance, this one ends.
@@ -26,29 +32,50 @@ void CLimitWnd::OnTimer(UINT nIDEvent) {
       WriteNumber(reg::kLastTime, m_nLastTime);
       m_nLastTimeAdjust = 0;
       WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kLastTimeAdjust, "");
-      ForceShutdown();
+      // Seen late (the PC slept past the day's end, or the clock jumped on):
+      // a minute's countdown first, so that work can be saved.
+      lateNewDay = IsLateTick(sinceLastTick);
+      if (lateNewDay) {
+        WriteNumber(reg::kLastDate, m_nLastDate);
+        m_nLatePowerOffAt = now + kLateNewDayNotice;
+      } else {
+        ForceShutdown();
+        poweringOff = true;
+      }
     }
     char text[kTimeTextSize];
     FormatTimeText(m_platform, t, text);
     WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kEndTime, text);
 
-    if (m_nLastTime > std::numeric_limits<std::int32_t>::min())
-      --m_nLastTime;
-    WriteNumber(reg::kLastTime, m_nLastTime);
-    if (m_nLastTime < 0)
+    // While a late new day counts down, nothing of the new day is charged.
+    const bool counting = m_nLatePowerOffAt == 0;
+    if (counting || lateNewDay) {
+      if (m_nLastTime > std::numeric_limits<std::int32_t>::min())
+        --m_nLastTime;
+      WriteNumber(reg::kLastTime, m_nLastTime);
+    }
+    if (counting && m_nLastTime < 0) {
       ForceShutdown();
-    else if (m_nLastTime % kRecountEvery == 0)
+      poweringOff = true;
+    } else if (counting && m_nLastTime % kRecountEvery == 0) {
       RecountUsage();
+    } else if (!counting && !lateNewDay && now >= m_nLatePowerOffAt) {
+      m_nLatePowerOffAt = 0;
+      ForceShutdown();
+      WriteNumber(reg::kLastTime, m_nLastTime); // the new day's allowance, as before the minute
+      poweringOff = true;
+    }
     RefreshTooltip();
 
     // The count never wraps: it only has to tell the 30th tick.
-    if (m_nTickCount != std::numeric_limits<std::int32_t>::max() &&
+    if (counting && m_nTickCount != std::numeric_limits<std::int32_t>::max() &&
         ++m_nTickCount == kFirstRecountTick) {
       RecountUsage();
       if (m_nLastTime < kGraceSeconds)
         m_nLastTime = kGraceSeconds;
       WriteNumber(reg::kLastTime, m_nLastTime);
     }
+    ShowDueNotice(t, key, now, poweringOff);
   }
   CWnd::OnTimer(nIDEvent);
 }

@@ -33,6 +33,7 @@ BEGIN_MESSAGE_MAP(CLimitWnd, CWnd)
   ON_COMMAND(ID_UNINSTALL, OnUninstall)
   ON_WM_CREATE()
   ON_MESSAGE(WM_TRAYNOTIFY, OnTrayNotify)
+  ON_REGISTERED_MESSAGE(s_nTaskbarCreated, OnTaskbarCreated)
 END_MESSAGE_MAP()
 // clang-format on
 
@@ -43,6 +44,10 @@ CLimitWnd::CLimitWnd(Platform& platform) : CWnd(platform) {
   std::int64_t t = SettleAccountingDay();
   RecordPreviousSession(t);
 
+  s_nTaskbarCreated = m_platform.RegisterWindowMessageA("TaskbarCreated");
+  m_hTrayIcon =
+      m_platform.LoadImageA(IDR_MAINFRAME, IMAGE_ICON, m_platform.GetSystemMetrics(SM_CXSMICON),
+                            m_platform.GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
   BuildTrayRecord(m_hWnd, NIF_MESSAGE | NIF_ICON);
 
   int screenWidth = m_platform.GetSystemMetrics(SM_CXSCREEN);
@@ -53,6 +58,11 @@ CLimitWnd::CLimitWnd(Platform& platform) : CWnd(platform) {
   CreateEx(0, className, text::kWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
            screenWidth - kWindowRightMargin, screenHeight - kWindowBottomMargin, kWindowWidth,
            kWindowHeight, 0, 0);
+}
+
+CLimitWnd::~CLimitWnd() {
+  if (m_hTrayIcon != 0)
+    m_platform.DestroyIcon(m_hTrayIcon);
 }
 
 void CLimitWnd::PostNcDestroy() {
@@ -80,9 +90,8 @@ void CLimitWnd::OnSize(UINT nType, int cx, int cy) {
   CWnd::OnSize(nType, cx, cy);
   if (nType != SIZE_MINIMIZED)
     return;
-  BuildTrayRecord(m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
-  FormatTooltip(m_nid.szTip, sizeof m_nid.szTip);
-  m_platform.Shell_NotifyIconA(NIM_ADD, &m_nid);
+  m_bTrayWanted = TRUE;
+  AddTrayIcon();
   ShowWindow(SW_HIDE);
 }
 

@@ -2,7 +2,10 @@
 // receives the timer, the tray callbacks and the menu commands, and shows
 // itself as an icon in the notification area.
 #pragma once
+#include "accounting/AccountingTime.h"
+#include "accounting/PowerOffNotice.h"
 #include "accounting/SessionScan.h"
+#include "app/NoticeWnd.h"
 #include "platform/framework/Wnd.h"
 
 #include <cstdint>
@@ -19,7 +22,7 @@ inline constexpr UINT kTickPeriodMs = 1000;
 class CLimitWnd : public CWnd {
 public:
   explicit CLimitWnd(Platform& platform);
-  ~CLimitWnd() override = default;
+  ~CLimitWnd() override;
 
   // Accounting (accounting/).
   std::int64_t AccountingNow();
@@ -40,6 +43,11 @@ public:
   // Tray (app/TrayIcon.cpp).
   void RefreshTooltip();
   void FormatTooltip(char* tip, std::size_t size) const;
+  void AddTrayIcon();
+  void ShowBalloon(UINT textId);
+
+  // Notices before a power-off (app/PowerOffNotices.cpp).
+  void ShowDueNotice(std::int64_t t, std::int32_t key, std::int64_t now, bool poweringOff);
 
   // The tray icon record; the 488-byte form on the Windows build.
   NotifyIconDataA m_nid;
@@ -56,6 +64,20 @@ public:
   std::int32_t m_nDayUsage[kUsageDays] = {};
   char m_szTipSuffix[1000] = {};
 
+  // The tray icon, loaded once at the system's small-icon size.
+  Hicon m_hTrayIcon = 0;
+  BOOL m_bTrayWanted = FALSE; // the window went to the tray
+  BOOL m_bTrayAdded = FALSE;  // the shell holds the icon
+  // "TaskbarCreated": Explorer started again and lost every icon.
+  static inline UINT s_nTaskbarCreated = 0;
+
+  // Notices before a power-off.
+  NoticeState m_noticeState;
+  DayEnd m_dayEnd;
+  std::int64_t m_nPrevTickTime = 0;   // clock of the previous tick
+  std::int64_t m_nLatePowerOffAt = 0; // clock of a late new day's power-off; 0: none
+  CNoticeWnd m_wndNotice{m_platform};
+
 protected:
   int OnCreate(Lparam createStruct);
   void OnPaint();
@@ -64,6 +86,7 @@ protected:
   void OnAppExit();
   BOOL OnQueryEndSession();
   Lresult OnTrayNotify(Wparam wParam, Lparam lParam);
+  Lresult OnTaskbarCreated(Wparam wParam, Lparam lParam);
   void OnChangePassword();
   void OnSettings();
   void OnQuit();

@@ -9,8 +9,8 @@
 
 namespace hg {
 namespace {
-constexpr int kTrayIconSize = 16;
 constexpr int kMenuAboveCursor = 10;
+constexpr UINT kBalloonTimeoutMs = 10000;
 } // namespace
 
 void CLimitWnd::BuildTrayRecord(Hwnd hwnd, UINT flags) {
@@ -20,8 +20,34 @@ void CLimitWnd::BuildTrayRecord(Hwnd hwnd, UINT flags) {
   m_nid.uID = kTrayIconId;
   m_nid.uFlags = flags;
   m_nid.uCallbackMessage = WM_TRAYNOTIFY;
-  m_nid.hIcon = m_platform.LoadImageA(IDR_MAINFRAME, IMAGE_ICON, kTrayIconSize, kTrayIconSize,
-                                      LR_DEFAULTCOLOR);
+  m_nid.hIcon = m_hTrayIcon;
+}
+
+void CLimitWnd::AddTrayIcon() {
+  BuildTrayRecord(m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+  FormatTooltip(m_nid.szTip, sizeof m_nid.szTip);
+  m_bTrayAdded = m_platform.Shell_NotifyIconA(NIM_ADD, &m_nid);
+  // An icon the shell already holds (it came back before this add) refuses
+  // the add; the whole record then goes as a modify.
+  if (!m_bTrayAdded)
+    m_bTrayAdded = m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+}
+
+Lresult CLimitWnd::OnTaskbarCreated(Wparam, Lparam) {
+  if (m_bTrayWanted)
+    AddTrayIcon();
+  return 0;
+}
+
+void CLimitWnd::ShowBalloon(UINT textId) {
+  if (!m_bTrayAdded)
+    return;
+  m_nid.uFlags = NIF_INFO;
+  m_platform.LoadStringA(textId, m_nid.szInfo, sizeof m_nid.szInfo);
+  std::snprintf(m_nid.szInfoTitle, sizeof m_nid.szInfoTitle, "%s", text::kWindowTitle);
+  m_nid.dwInfoFlags = NIIF_WARNING;
+  m_nid.uTimeoutOrVersion = kBalloonTimeoutMs;
+  m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid);
 }
 
 void CLimitWnd::FormatTooltip(char* tip, std::size_t size) const {
@@ -40,7 +66,16 @@ void CLimitWnd::FormatTooltip(char* tip, std::size_t size) const {
 }
 
 void CLimitWnd::RefreshTooltip() {
+  // An add the shell refused (not ready yet at logon) is tried again.
+  if (m_bTrayWanted && !m_bTrayAdded) {
+    AddTrayIcon();
+    return;
+  }
   FormatTooltip(m_nid.szTip, sizeof m_nid.szTip);
+  // Once the icon is in the tray it keeps its image and callback: the tick
+  // sends the tip alone, so the shell does not copy the icon every second.
+  if (m_bTrayAdded)
+    m_nid.uFlags = NIF_TIP;
   m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid);
 }
 
@@ -68,6 +103,8 @@ Lresult CLimitWnd::OnTrayNotify(Wparam wParam, Lparam lParam) {
   m_platform.SetForegroundWindow(m_hWnd);
   m_platform.TrackPopupMenu(m_platform.GetSubMenu(menu, 0), TPM_RIGHTBUTTON, cursor.x,
                             cursor.y - kMenuAboveCursor, m_hWnd);
+  // Without a message after the menu, its next showing can close at once.
+  m_platform.PostMessageA(m_hWnd, WM_NULL, 0, 0);
   m_platform.DestroyMenu(menu);
   return 1;
 }

@@ -20,5 +20,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 // quietly: the library's own handler would print the demangled name of an
 // exception and brings a demangler of about 46 KB into the exe with it.
 namespace __gnu_cxx {
-void __verbose_terminate_handler() { std::abort(); }
+void __verbose_terminate_handler() {
+  std::abort();
+}
 } // namespace __gnu_cxx

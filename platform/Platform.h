@@ -3,6 +3,11 @@
 // name and contract. Win32Platform makes the real calls; SimPlatform is an
 // in-memory Windows for the tests. Results are the Win32 ones (registry calls
 // return an error code, BOOL calls set the last error).
+//
+// Texts: the program's own texts are code page 932 bytes. Where one is
+// shown (message boxes, menu labels, the tray's tip and balloon, painted
+// text, resource strings), the real platform hands it to Windows as UTF-16,
+// so it shows right whatever the system's code page for non-Unicode programs.
 #pragma once
 #include "platform/WinDefs.h"
 
@@ -65,8 +70,10 @@ public:
   virtual Hicon LoadIconA(UINT resourceId) = 0;
   virtual Handle LoadCursorA(UINT systemCursorId) = 0; // 32512: the arrow
   virtual Handle GetStockObject(int object) = 0;
+  // The string in the user's display language, as code page 932 bytes.
   virtual int LoadStringA(UINT id, char* buffer, int size) = 0;
   virtual Hmenu LoadMenuA(UINT resourceId) = 0;
+  virtual BOOL DestroyIcon(Hicon icon) = 0;
 
   // Windows and messages.
   virtual int GetSystemMetrics(int index) = 0;
@@ -96,6 +103,8 @@ public:
   virtual BOOL GetMessageA(Msg* msg) = 0;
   virtual Lresult DispatchMessageA(const Msg& msg) = 0;
   virtual void PostQuitMessage(int exitCode) = 0;
+  // A message id shared by every program that registers the name; 0 on failure.
+  virtual UINT RegisterWindowMessageA(const char* name) = 0;
   // Top-level window by class (nullptr: any) and title.
   virtual Hwnd FindWindowA(const char* className, const char* title) = 0;
   virtual BOOL SetForegroundWindow(Hwnd hwnd) = 0;
@@ -124,6 +133,23 @@ public:
   virtual int GetWindowTextLengthA(Hwnd hwnd) = 0;
   virtual int GetWindowTextA(Hwnd hwnd, char* buffer, int size) = 0;
   virtual BOOL SetWindowTextA(Hwnd hwnd, const char* text) = 0;
+
+  // The screen and painting, for the program's own small windows.
+  // SystemParametersInfoA(SPI_GETWORKAREA): the screen less the taskbar.
+  virtual BOOL GetWorkArea(Rect* rect) = 0;
+  // GetDeviceCaps(LOGPIXELSY) of the screen: 96 at 100 % scaling.
+  virtual int GetScreenDpi() = 0;
+  virtual BOOL GetClientRect(Hwnd hwnd, Rect* rect) = 0;
+  // CreateFontW: character height in pixels (negative, as LOGFONT takes it),
+  // weight (400 normal, 700 bold), face name.
+  virtual Handle CreateFontW(int height, int weight, const char* face) = 0;
+  virtual Handle SelectObject(Handle dc, Handle object) = 0;
+  virtual BOOL DeleteObject(Handle object) = 0;
+  virtual int SetBkMode(Handle dc, int mode) = 0;
+  virtual int DrawTextW(Handle dc, const char* text, Rect* rect, UINT format) = 0;
+  // A window title in the program's text (the controls of the dialogs keep
+  // SetWindowTextA: their texts are what the parent typed).
+  virtual BOOL SetWindowTextW(Hwnd hwnd, const char* text) = 0;
 };
 
 } // namespace hg

@@ -131,6 +131,7 @@ struct LocalTm {
 #define EWX_POWEROFF               0x00000008
 #define EWX_FORCE                  0x00000004
 
+#define WM_NULL                    0x0000
 #define WM_CREATE                  0x0001
 #define WM_DESTROY                 0x0002
 #define WM_SIZE                    0x0005
@@ -166,16 +167,31 @@ struct LocalTm {
 #define SW_SHOWMINIMIZED           2
 #define SW_SHOW                    5
 #define SW_MINIMIZE                6
+#define SW_SHOWNOACTIVATE          4
 
 #define CS_DBLCLKS                 0x0008
 #define WS_OVERLAPPEDWINDOW        0x00CF0000L
 #define WS_CLIPCHILDREN            0x02000000L
 #define WS_VISIBLE                 0x10000000L
 #define WS_DISABLED                0x08000000L
+#define WS_POPUP                   0x80000000L
+#define WS_BORDER                  0x00800000L
+#define WS_EX_TOPMOST              0x00000008L
+#define WS_EX_TOOLWINDOW           0x00000080L
+#define WS_EX_NOACTIVATE           0x08000000L
+#define TRANSPARENT                1
+#define DT_CENTER                  0x00000001
+#define DT_VCENTER                 0x00000004
+#define DT_SINGLELINE              0x00000020
+#define DT_NOPREFIX                0x00000800
+#define FW_BOLD                    700
+#define WHITE_BRUSH                0
 #define ES_PASSWORD                0x0020L
 
 #define SM_CXSCREEN                0
 #define SM_CYSCREEN                1
+#define SM_CXSMICON                49
+#define SM_CYSMICON                50
 #define LTGRAY_BRUSH               1
 #define IMAGE_ICON                 1
 #define LR_DEFAULTCOLOR            0x0000
@@ -186,6 +202,8 @@ struct LocalTm {
 #define NIF_MESSAGE                0x00000001
 #define NIF_ICON                   0x00000002
 #define NIF_TIP                    0x00000004
+#define NIF_INFO                   0x00000010
+#define NIIF_WARNING               0x00000002
 
 #define MIIM_TYPE                  0x00000010
 #define MFT_STRING                 0x00000000

@@ -22,6 +22,14 @@
 #define ID_UNINSTALL 32777
 #define ID_APP_EXIT 57665
 
+// Notices before a forced power-off, in the string table.
+#define IDS_NOTICE_10MIN 200
+#define IDS_NOTICE_5MIN 201
+#define IDS_NOTICE_1MIN 202
+#define IDS_NOTICE_DAY_SPENT 203
+#define IDS_COUNTDOWN 204   // the countdown window's text, "%d": seconds
+#define IDS_NOTICE_FONT 205 // the countdown window's font face
+
 // The framework's validation messages in the string table.
 #define AFX_IDP_PARSE_INT_RANGE 61714
 #define AFX_IDP_PARSE_STRING_SIZE 61716

@@ -11,6 +11,8 @@ struct AFX_MSGMAP_ENTRY {
   UINT nMessage = 0;
   UINT nID = 0; // command id for WM_COMMAND entries
   Lresult (*pfn)(CWnd*, Wparam, Lparam) = nullptr;
+  // A registered message: its id is known only at run time.
+  const UINT* pnRegistered = nullptr;
 };
 
 struct AFX_MSGMAP {
@@ -75,3 +77,10 @@ protected:                                                                      
 #define ON_COMMAND(id, memberFxn) HG_MSG_ENTRY(WM_COMMAND, id, self->memberFxn(); return 0;)
 #define ON_BN_CLICKED(id, memberFxn) ON_COMMAND(id, memberFxn)
 #define ON_MESSAGE(msg, memberFxn) HG_MSG_ENTRY(msg, 0, return self->memberFxn(wParam, lParam);)
+// `variable` holds the id RegisterWindowMessage gave; 0 (not yet) matches nothing.
+#define ON_REGISTERED_MESSAGE(variable, memberFxn)                                                 \
+  {0, 0,                                                                                           \
+   [](::hg::CWnd* pWnd, ::hg::Wparam wParam, ::hg::Lparam lParam) -> ::hg::Lresult {               \
+     return static_cast<ThisClass*>(pWnd)->memberFxn(wParam, lParam);                              \
+   },                                                                                              \
+   &variable},

@@ -87,7 +87,8 @@ bool CWnd::DispatchThroughMap(UINT msg, Wparam wParam, Lparam lParam, Lresult* r
   for (const AFX_MSGMAP* map = GetMessageMap(); map != nullptr;
        map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
     for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->pfn != nullptr; ++e) {
-      if (e->nMessage != msg)
+      if (e->pnRegistered != nullptr ? (*e->pnRegistered == 0 || *e->pnRegistered != msg)
+                                     : e->nMessage != msg)
         continue;
       // Menu commands and button clicks carry notification code 0.
       if (msg == WM_COMMAND && (e->nID != LoWord(wParam) || HiWord(wParam) != 0))

@@ -770,11 +770,27 @@ private:
     int sub = c.ExpectInt("a sublanguage");
     c.ExpectEnd();
     int lang = (sub << 10) | primary;
-    if (languageSet_ && lang != res_.language) {
-      Fail(c.where(), "resources in more than one language are not supported");
+    if (!languageSet_ || lang == res_.language) {
+      res_.language = lang;
+      languageSet_ = true;
+      current_ = -1;
+      return;
     }
-    res_.language = lang;
-    languageSet_ = true;
+    for (std::size_t i = 0; i < res_.translations.size(); ++i) {
+      if (res_.translations[i].language == lang) {
+        current_ = static_cast<int>(i);
+        return;
+      }
+    }
+    RcResources translation;
+    translation.language = lang;
+    res_.translations.push_back(std::move(translation));
+    current_ = static_cast<int>(res_.translations.size()) - 1;
+  }
+
+  // Where the statements of the current LANGUAGE block go.
+  RcResources& Current() {
+    return current_ < 0 ? res_ : res_.translations[static_cast<std::size_t>(current_)];
   }
 
   void Menu(UINT id, const Where& where) {
@@ -782,7 +798,7 @@ private:
     menu.id = id;
     ExpectBegin(where, "the menu");
     MenuItems(menu.items, where);
-    if (!res_.menus.emplace(id, std::move(menu)).second)
+    if (!Current().menus.emplace(id, std::move(menu)).second)
       Fail(where, "menu " + std::to_string(id) + " defined twice");
   }
 
@@ -879,7 +895,7 @@ private:
         break;
       d.controls.push_back(Control(line));
     }
-    if (!res_.dialogs.emplace(id, std::move(d)).second) {
+    if (!Current().dialogs.emplace(id, std::move(d)).second) {
       Fail(openedAt, "dialog " + std::to_string(id) + " defined twice");
     }
   }
@@ -959,7 +975,7 @@ private:
       c.TakePunct(',');
       std::string text = c.ExpectText("the string");
       c.ExpectEnd();
-      if (!res_.strings.emplace(id, std::move(text)).second) {
+      if (!Current().strings.emplace(id, std::move(text)).second) {
         Fail(line.where, "string " + std::to_string(id) + " defined twice");
       }
     }
@@ -1045,6 +1061,7 @@ private:
   std::size_t next_ = 0;
   RcResources res_;
   bool languageSet_ = false;
+  int current_ = -1; // index into res_.translations; -1: the first language
 };
 
 } // namespace
@@ -1060,6 +1077,20 @@ bool RcControl::IsPassword() const {
 }
 bool RcControl::IsStatic() const {
   return kind == "LTEXT" || kind == "RTEXT" || kind == "CTEXT" || kind == "ICON";
+}
+
+const RcResources& RcResources::ForLanguage(int uiLanguage) const {
+  constexpr int kPrimaryMask = 0x3FF;
+  constexpr int kEnglishUs = 0x0409;
+  if ((language & kPrimaryMask) == (uiLanguage & kPrimaryMask))
+    return *this;
+  for (const RcResources& t : translations)
+    if ((t.language & kPrimaryMask) == (uiLanguage & kPrimaryMask))
+      return t;
+  for (const RcResources& t : translations)
+    if (t.language == kEnglishUs)
+      return t;
+  return *this;
 }
 
 const RcControl* RcDialog::FindControl(int controlId) const {

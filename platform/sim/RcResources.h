@@ -10,8 +10,9 @@
 // default style when none is given; with an explicit style, the kind's base
 // style plus the given bits (NOT clears bits).
 //
-// Every text is returned as code page 932 bytes, as the program's 8-bit
-// ("A") calls see it on a Japanese Windows.
+// Every text is returned as code page 932 bytes, as the program sees its
+// texts. A script may hold its menus, dialogs and strings in several
+// LANGUAGE blocks; the first block's are the main ones.
 #pragma once
 
 #include <array>
@@ -82,6 +83,14 @@ struct RcResources {
   std::array<int, 4> fileVersion{};
   std::array<int, 4> productVersion{};
   std::vector<unsigned> translation; // VarFileInfo Translation: language, code page, ...
+
+  // The strings, menus and dialogs of each further LANGUAGE block (icons and
+  // the version block are the first language's, shared by all).
+  std::vector<RcResources> translations;
+
+  // The resources Windows chooses for a display language: the block of the
+  // same primary language, else US English, else the first block.
+  const RcResources& ForLanguage(int uiLanguage) const;
 };
 
 // Parses a resource script. Quoted #include files are read from includeDir;

@@ -69,7 +69,7 @@ Hmenu SimPlatform::BuildMenu(const void* rcItems, Hmenu root) {
 }
 
 Hmenu SimPlatform::LoadMenuA(UINT resourceId) {
-  const auto& menus = LoadRcResources().menus;
+  const auto& menus = LoadRcResources().ForLanguage(m_uiLanguage).menus;
   auto it = menus.find(resourceId);
   if (it == menus.end())
     return 0;
@@ -158,7 +158,7 @@ int SimPlatform::MessageBoxA(Hwnd owner, const char* text, const char* caption, 
 
 std::intptr_t SimPlatform::DialogBoxParamA(UINT templateId, Hwnd parent, DlgProc proc,
                                            Lparam param) {
-  const auto& dialogs = LoadRcResources().dialogs;
+  const auto& dialogs = LoadRcResources().ForLanguage(m_uiLanguage).dialogs;
   auto tmpl = dialogs.find(templateId);
   if (m_failDialogs || tmpl == dialogs.end() || proc == nullptr) {
     m_dialogs.push_back(DialogRecord{templateId, -1});

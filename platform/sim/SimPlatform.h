@@ -161,6 +161,20 @@ public:
   Rect WindowRect(Hwnd hwnd) const;
   std::string ClassOf(Hwnd hwnd) const;
   DWORD StyleOf(Hwnd hwnd) const;
+  DWORD ExStyleOf(Hwnd hwnd) const;
+  std::string TitleOf(Hwnd hwnd) const;
+  // Top-level windows of the program (not foreign, not destroyed) of a class.
+  std::vector<Hwnd> WindowsOfClass(const std::string& className) const;
+  // Show commands a window received, in order.
+  std::vector<int> ShowCommandsOf(Hwnd hwnd) const;
+  // The texts the window's last paint drew.
+  std::vector<std::string> PaintedTexts(Hwnd hwnd) const;
+  // Icons loaded and not destroyed; GDI objects created and not deleted.
+  int LiveIcons() const { return m_liveIcons; }
+  int LiveGdiObjects() const { return m_liveGdiObjects; }
+  void SetScreenDpi(int dpi) { m_dpi = dpi; }
+  // Windows' display language, which chooses the resources (0x0411 Japanese).
+  void SetUiLanguage(int language) { m_uiLanguage = language; }
   // A window of another program, found by title. It closes on its
   // closeAfterPosts-th WM_CLOSE (0: never).
   Hwnd AddForeignWindow(const std::string& title, int closeAfterPosts);
@@ -194,6 +208,11 @@ public:
   const std::vector<DialogRecord>& Dialogs() const { return m_dialogs; }
   int LiveMenus() const { return m_liveMenus; }
   bool TrayIconShown(Hwnd hwnd, UINT id) const;
+  // Explorer ends and starts again: every icon is gone, and each top-level
+  // window gets the registered "TaskbarCreated" message.
+  void RestartShell();
+  // Messages posted through PostMessageA, in order (while recording).
+  const std::vector<Msg>& PostedMessages() const { return m_posted; }
   const NotifyIconDataA* TrayIcon(Hwnd hwnd, UINT id) const;
   // State of a control of the open dialog (inside a script step or a hook).
   struct ControlState {
@@ -250,6 +269,7 @@ public:
   Handle GetStockObject(int object) override;
   int LoadStringA(UINT id, char* buffer, int size) override;
   Hmenu LoadMenuA(UINT resourceId) override;
+  BOOL DestroyIcon(Hicon icon) override;
 
   int GetSystemMetrics(int index) override;
   BOOL RegisterClassA(const WndClassA& wc) override;
@@ -273,6 +293,7 @@ public:
   BOOL GetMessageA(Msg* msg) override;
   Lresult DispatchMessageA(const Msg& msg) override;
   void PostQuitMessage(int exitCode) override;
+  UINT RegisterWindowMessageA(const char* name) override;
   Hwnd FindWindowA(const char* className, const char* title) override;
   BOOL SetForegroundWindow(Hwnd hwnd) override;
   BOOL GetCursorPos(Point* point) override;
@@ -293,6 +314,16 @@ public:
   int GetWindowTextLengthA(Hwnd hwnd) override;
   int GetWindowTextA(Hwnd hwnd, char* buffer, int size) override;
   BOOL SetWindowTextA(Hwnd hwnd, const char* text) override;
+
+  BOOL GetWorkArea(Rect* rect) override;
+  int GetScreenDpi() override { return m_dpi; }
+  BOOL GetClientRect(Hwnd hwnd, Rect* rect) override;
+  Handle CreateFontW(int height, int weight, const char* face) override;
+  Handle SelectObject(Handle dc, Handle object) override;
+  BOOL DeleteObject(Handle object) override;
+  int SetBkMode(Handle dc, int mode) override;
+  int DrawTextW(Handle dc, const char* text, Rect* rect, UINT format) override;
+  BOOL SetWindowTextW(Hwnd hwnd, const char* text) override;
 
 private:
   // Open key handles are slots that are used again, their path buffers
@@ -385,6 +416,14 @@ private:
   bool m_quitDelivered = false;
   std::int64_t m_runLimitMs = -1;
   int m_foregroundCalls = 0;
+  std::map<std::string, UINT, CaseLess> m_registeredMessages;
+  std::map<Handle, bool> m_icons; // loaded icon handles: true while not destroyed
+  int m_liveIcons = 0;
+  Handle m_nextGdiObject = 0xA0000;
+  int m_liveGdiObjects = 0;
+  int m_dpi = 96;
+  int m_uiLanguage = 0x0411;
+  Hwnd m_painting = 0; // the window between BeginPaint and EndPaint
   int m_invalidateCalls = 0;
   Hwnd m_focus = 0;
 
@@ -393,6 +432,7 @@ private:
   int m_liveMenus = 0;
 
   std::vector<TrayCall> m_trayCalls;
+  std::vector<Msg> m_posted;
   std::map<std::pair<Hwnd, UINT>, NotifyIconDataA> m_trayIcons;
 
   std::deque<UserAction> m_script;

@@ -125,8 +125,7 @@ LONG SimPlatform::RegQueryValueExA(Hkey key, const char* name, DWORD* type, std:
     }
   }
   if (m_recording)
-    Record(RegAccess{
-        RegOp::Query, open == nullptr ? "" : open->path, name, {}, 0, status});
+    Record(RegAccess{RegOp::Query, open == nullptr ? "" : open->path, name, {}, 0, status});
   return status;
 }
 
@@ -163,8 +162,7 @@ LONG SimPlatform::RegDeleteValueA(Hkey key, const char* name) {
     if (node != m_keys.end() && node->second.values.erase(std::string(name)) > 0)
       status = ERROR_SUCCESS;
   }
-  Record(RegAccess{
-      RegOp::DeleteValue, open == nullptr ? "" : open->path, name, {}, 0, status});
+  Record(RegAccess{RegOp::DeleteValue, open == nullptr ? "" : open->path, name, {}, 0, status});
   return status;
 }
 

@@ -9,7 +9,10 @@ struct SimWindow {
   std::string className;
   std::string title; // for a control: its text
   DWORD style = 0;
+  DWORD exStyle = 0;
   Rect rect;
+  std::vector<int> showCommands;
+  std::vector<std::string> painted; // texts drawn by the last paint
   WndProc proc = nullptr;
   DlgProc dlgProc = nullptr;
   Hwnd parent = 0;

@@ -34,7 +34,20 @@ Hicon SimPlatform::LoadImageA(UINT resourceId, UINT type, int cx, int cy, UINT) 
   const RcResources& rc = LoadRcResources();
   if (type != IMAGE_ICON || rc.icons.count(resourceId) == 0)
     return 0;
-  return 0x70000 + resourceId * 0x100 + static_cast<Hicon>(cx + cy);
+  // Every load is a new icon of its own, as LoadImage without LR_SHARED.
+  static Hicon s_next = 0x70000;
+  Hicon icon = (s_next += 0x100) + static_cast<Hicon>(cx + cy);
+  m_icons[icon] = true;
+  ++m_liveIcons;
+  return icon;
+}
+BOOL SimPlatform::DestroyIcon(Hicon icon) {
+  auto it = m_icons.find(icon);
+  if (it == m_icons.end() || !it->second)
+    return FALSE;
+  it->second = false;
+  --m_liveIcons;
+  return TRUE;
 }
 Hicon SimPlatform::LoadIconA(UINT resourceId) {
   return LoadRcResources().icons.count(resourceId) ? 0x60000 + resourceId : 0;
@@ -49,7 +62,7 @@ Handle SimPlatform::GetStockObject(int object) {
 int SimPlatform::LoadStringA(UINT id, char* buffer, int size) {
   if (size <= 0)
     return 0;
-  const auto& strings = LoadRcResources().strings;
+  const auto& strings = LoadRcResources().ForLanguage(m_uiLanguage).strings;
   auto it = strings.find(id);
   std::string text = it == strings.end() ? std::string() : it->second;
   int n = std::min(static_cast<int>(text.size()), size - 1);
@@ -65,6 +78,8 @@ int SimPlatform::GetSystemMetrics(int index) {
     return m_screenWidth;
   if (index == SM_CYSCREEN)
     return m_screenHeight;
+  if (index == SM_CXSMICON || index == SM_CYSMICON)
+    return 16 * m_dpi / 96;
   return 0;
 }
 
@@ -81,8 +96,9 @@ BOOL SimPlatform::IsClassRegistered(const char* className) {
   return m_classes.count(className) > 0 ? TRUE : FALSE;
 }
 
-Hwnd SimPlatform::CreateWindowExA(DWORD, const char* className, const char* title, DWORD style,
-                                  int x, int y, int width, int height, Hwnd parent, Hmenu, void*) {
+Hwnd SimPlatform::CreateWindowExA(DWORD exStyle, const char* className, const char* title,
+                                  DWORD style, int x, int y, int width, int height, Hwnd parent,
+                                  Hmenu, void*) {
   auto cls = m_classes.find(className);
   if (m_failCreateWindow || cls == m_classes.end())
     return 0;
@@ -91,6 +107,7 @@ Hwnd SimPlatform::CreateWindowExA(DWORD, const char* className, const char* titl
   window->className = className;
   window->title = title != nullptr ? title : "";
   window->style = style;
+  window->exStyle = exStyle;
   window->rect = Rect{x, y, x + width, y + height};
   window->proc = cls->second.lpfnWndProc;
   window->parent = parent;
@@ -136,6 +153,7 @@ BOOL SimPlatform::ShowWindow(Hwnd hwnd, int command) {
   if (w == nullptr || w->destroyed)
     return FALSE;
   bool wasVisible = w->visible;
+  w->showCommands.push_back(command);
   switch (command) {
   case SW_HIDE:
     w->visible = false;
@@ -198,14 +216,18 @@ BOOL SimPlatform::InvalidateRect(Hwnd hwnd, const Rect*, BOOL) {
 }
 
 Handle SimPlatform::BeginPaint(Hwnd hwnd, PaintStruct* paint) {
-  if (SimWindow* w = Window(hwnd))
+  if (SimWindow* w = Window(hwnd)) {
     w->needsPaint = false;
+    w->painted.clear();
+  }
+  m_painting = hwnd;
   *paint = PaintStruct{};
   paint->hdc = 0xDC;
   return paint->hdc;
 }
 
 BOOL SimPlatform::EndPaint(Hwnd, const PaintStruct*) {
+  m_painting = 0;
   return TRUE;
 }
 
@@ -266,6 +288,8 @@ void SimPlatform::FireDueTimers() {
 }
 
 BOOL SimPlatform::PostMessageA(Hwnd hwnd, UINT msg, Wparam wParam, Lparam lParam) {
+  if (m_recording)
+    m_posted.push_back(Msg{hwnd, msg, wParam, lParam});
   SimWindow* w = Window(hwnd);
   if (w == nullptr || w->destroyed)
     return FALSE;
@@ -441,7 +465,15 @@ BOOL SimPlatform::Shell_NotifyIconA(DWORD message, NotifyIconDataA* data) {
     break;
   case NIM_MODIFY:
     if (validWindow && known) {
-      m_trayIcons[key] = *data;
+      // The shell takes only the members the flags name; the rest stay.
+      NotifyIconDataA& icon = m_trayIcons[key];
+      if (data->uFlags & NIF_MESSAGE)
+        icon.uCallbackMessage = data->uCallbackMessage;
+      if (data->uFlags & NIF_ICON)
+        icon.hIcon = data->hIcon;
+      if (data->uFlags & NIF_TIP)
+        std::memcpy(icon.szTip, data->szTip, sizeof icon.szTip);
+      icon.uFlags |= data->uFlags;
       result = TRUE;
     }
     break;
@@ -454,6 +486,17 @@ BOOL SimPlatform::Shell_NotifyIconA(DWORD message, NotifyIconDataA* data) {
   if (m_recording)
     m_trayCalls.push_back(TrayCall{message, *data, result});
   return result;
+}
+
+void SimPlatform::RestartShell() {
+  m_trayIcons.clear();
+  UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+  std::vector<Hwnd> topLevel;
+  for (const auto& [hwnd, w] : m_windows)
+    if (!w->destroyed && !w->foreign && !w->isControl && w->parent == 0)
+      topLevel.push_back(hwnd);
+  for (Hwnd hwnd : topLevel)
+    SendMessageA(hwnd, taskbarCreated, 0, 0);
 }
 
 bool SimPlatform::TrayIconShown(Hwnd hwnd, UINT id) const {

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Text.h"
 
 #include "platform/CalendarFields.h"
 
@@ -286,7 +287,13 @@ Handle Win32Platform::GetStockObject(int object) {
 }
 
 int Win32Platform::LoadStringA(UINT id, char* buffer, int size) {
-  return ::LoadStringA(m_instance, id, buffer, size);
+  // LoadStringA would convert with the system's code page; the program's
+  // texts are code page 932 everywhere.
+  wchar_t wide[1024];
+  int units = ::LoadStringW(m_instance, id, wide, 1024);
+  if (size > 0)
+    buffer[0] = '\0';
+  return units > 0 ? FromUtf16(wide, units, buffer, size) : 0;
 }
 
 Hmenu Win32Platform::LoadMenuA(UINT resourceId) {
@@ -450,7 +457,11 @@ BOOL Win32Platform::GetCursorPos(Point* point) {
 }
 
 int Win32Platform::MessageBoxA(Hwnd owner, const char* text, const char* caption, UINT type) {
-  return ::MessageBoxA(To<HWND>(owner), text, caption, type);
+  wchar_t wideText[1024];
+  wchar_t wideCaption[256];
+  ToUtf16(text, wideText, 1024);
+  ToUtf16(caption, wideCaption, 256);
+  return ::MessageBoxW(To<HWND>(owner), wideText, wideCaption, type);
 }
 
 // Menus.
@@ -461,8 +472,8 @@ Hmenu Win32Platform::GetSubMenu(Hmenu menu, int position) {
 
 BOOL Win32Platform::SetMenuItemInfoA(Hmenu menu, UINT item, BOOL byPosition,
                                      const MenuItemInfoA& info) {
-  MENUITEMINFOA mii{};
-  mii.cbSize = sizeof(MENUITEMINFOA);
+  MENUITEMINFOW mii{};
+  mii.cbSize = sizeof(MENUITEMINFOW);
   mii.fMask = info.fMask;
   mii.fType = info.fType;
   mii.fState = info.fState;
@@ -471,9 +482,14 @@ BOOL Win32Platform::SetMenuItemInfoA(Hmenu menu, UINT item, BOOL byPosition,
   mii.hbmpChecked = To<HBITMAP>(info.hbmpChecked);
   mii.hbmpUnchecked = To<HBITMAP>(info.hbmpUnchecked);
   mii.dwItemData = info.dwItemData;
-  mii.dwTypeData = info.dwTypeData;
-  mii.cch = info.cch;
-  return ::SetMenuItemInfoA(To<HMENU>(menu), item, byPosition, &mii);
+  // A label is the program's text: shown through the W call.
+  wchar_t label[256];
+  if (info.dwTypeData != nullptr) {
+    ToUtf16(info.dwTypeData, label, 256);
+    mii.dwTypeData = label;
+    mii.cch = static_cast<UINT>(lstrlenW(label));
+  }
+  return ::SetMenuItemInfoW(To<HMENU>(menu), item, byPosition, &mii);
 }
 
 BOOL Win32Platform::TrackPopupMenu(Hmenu menu, UINT flags, int x, int y, Hwnd owner) {
@@ -487,7 +503,23 @@ BOOL Win32Platform::DestroyMenu(Hmenu menu) {
 // The notification area.
 
 BOOL Win32Platform::Shell_NotifyIconA(DWORD message, NotifyIconDataA* data) {
-  return ::Shell_NotifyIconA(message, reinterpret_cast<NOTIFYICONDATAA*>(data));
+  // The program keeps the 488-byte record of code page 932 texts; the shell
+  // gets the same record in its UTF-16 form of the same version.
+  NOTIFYICONDATAW wide{};
+  wide.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  wide.hWnd = To<HWND>(data->hWnd);
+  wide.uID = data->uID;
+  wide.uFlags = data->uFlags;
+  wide.uCallbackMessage = data->uCallbackMessage;
+  wide.hIcon = To<HICON>(data->hIcon);
+  ToUtf16(data->szTip, wide.szTip, ARRAYSIZE(wide.szTip));
+  wide.dwState = data->dwState;
+  wide.dwStateMask = data->dwStateMask;
+  ToUtf16(data->szInfo, wide.szInfo, ARRAYSIZE(wide.szInfo));
+  wide.uTimeout = data->uTimeoutOrVersion;
+  ToUtf16(data->szInfoTitle, wide.szInfoTitle, ARRAYSIZE(wide.szInfoTitle));
+  wide.dwInfoFlags = data->dwInfoFlags;
+  return ::Shell_NotifyIconW(message, &wide);
 }
 
 // Dialogs.

@@ -1,5 +1,6 @@
 // The real platform: every method is the Win32 call of the same name, in its
-// 8-bit "A" form, with the program's own module for resources and classes.
+// 8-bit "A" form, with the program's own module for resources and classes;
+// the program's shown texts go to the "W" calls as UTF-16 (Win32Text.h).
 // Compiled only by the Windows toolchain.
 #pragma once
 #include <windows.h>
@@ -58,6 +59,7 @@ public:
   Handle GetStockObject(int object) override;
   int LoadStringA(UINT id, char* buffer, int size) override;
   Hmenu LoadMenuA(UINT resourceId) override;
+  BOOL DestroyIcon(Hicon icon) override;
 
   int GetSystemMetrics(int index) override;
   BOOL RegisterClassA(const WndClassA& wc) override;
@@ -81,6 +83,7 @@ public:
   BOOL GetMessageA(Msg* msg) override;
   Lresult DispatchMessageA(const Msg& msg) override;
   void PostQuitMessage(int exitCode) override;
+  UINT RegisterWindowMessageA(const char* name) override;
   Hwnd FindWindowA(const char* className, const char* title) override;
   BOOL SetForegroundWindow(Hwnd hwnd) override;
   BOOL GetCursorPos(Point* point) override;
@@ -101,6 +104,16 @@ public:
   int GetWindowTextLengthA(Hwnd hwnd) override;
   int GetWindowTextA(Hwnd hwnd, char* buffer, int size) override;
   BOOL SetWindowTextA(Hwnd hwnd, const char* text) override;
+
+  BOOL GetWorkArea(Rect* rect) override;
+  int GetScreenDpi() override;
+  BOOL GetClientRect(Hwnd hwnd, Rect* rect) override;
+  Handle CreateFontW(int height, int weight, const char* face) override;
+  Handle SelectObject(Handle dc, Handle object) override;
+  BOOL DeleteObject(Handle object) override;
+  int SetBkMode(Handle dc, int mode) override;
+  int DrawTextW(Handle dc, const char* text, Rect* rect, UINT format) override;
+  BOOL SetWindowTextW(Hwnd hwnd, const char* text) override;
 
 private:
   HINSTANCE m_instance;

@@ -2,11 +2,18 @@
 """Draws the HourgaugeLite icon, an alarm clock, and writes res/hourgauge.ico.
 
 Standard library only and deterministic: the same script always writes the
-same bytes. The icon holds three classic (BMP-style) images, in this order:
+same bytes. The icon holds six BMP-style images, in this order:
 
     32x32, 16 colours  (4 bpp)  744 bytes
     32x32, 256 colours (8 bpp) 2216 bytes
     16x16, 16 colours  (4 bpp)  296 bytes
+    20x20, true colour with alpha (32 bpp) 1720 bytes
+    24x24, true colour with alpha (32 bpp) 2440 bytes
+    32x32, true colour with alpha (32 bpp) 4264 bytes
+
+The true-colour images are for the tray at 125, 150 and 200 % scaling (the
+system's small-icon size is 20, 24 or 32 pixels there); their alpha is the
+drawing's coverage, so the edges are smooth on any taskbar.
 
 Each image is a BITMAPINFOHEADER (height doubled), a palette, the colour
 (XOR) bitmap bottom-up with rows padded to 4 bytes, and the 1-bit AND mask
@@ -226,6 +233,37 @@ def render(size, supersample=8):
     return rows
 
 
+def render_rgba(size, supersample=8):
+    """Rows top-down of (r, g, b, a): the colour of the covered part and the
+    coverage as alpha; (0, 0, 0, 0) where nothing is drawn."""
+    clock = AlarmClock(small=False)
+    scale = 32.0 / size
+    rows = []
+    n = supersample * supersample
+    for py in range(size):
+        row = []
+        for px in range(size):
+            acc = [0.0, 0.0, 0.0]
+            hits = 0
+            for sy in range(supersample):
+                for sx in range(supersample):
+                    x = (px + (sx + 0.5) / supersample) * scale
+                    y = (py + (sy + 0.5) / supersample) * scale
+                    c = clock.sample(x, y)
+                    if c is not None:
+                        hits += 1
+                        acc[0] += c[0]
+                        acc[1] += c[1]
+                        acc[2] += c[2]
+            if hits == 0:
+                row.append((0, 0, 0, 0))
+            else:
+                rgb = tuple(int(round(v / hits)) for v in acc)
+                row.append(rgb + (int(round(255.0 * hits / n)),))
+        rows.append(row)
+    return rows
+
+
 # ---------------------------------------------------------------------------
 # Palettes
 
@@ -300,6 +338,27 @@ def image_bytes(rows, bpp, palette):
     return header + pal + bytes(xor) + bytes(mask)
 
 
+def image_bytes_rgba(rows):
+    """A 32-bpp image: BGRA rows bottom-up, no palette, and the AND mask
+    (1 where nothing is drawn) for displays without alpha."""
+    size = len(rows)
+    xor = bytearray()
+    mask = bytearray()
+    and_stride = ((size + 31) // 32) * 4
+    for row in reversed(rows):
+        for r, g, b, a in row:
+            xor += struct.pack("<BBBB", b, g, r, a)
+        mline = bytearray(and_stride)
+        for i, (_, _, _, a) in enumerate(row):
+            if a == 0:
+                mline[i // 8] |= 0x80 >> (i % 8)
+        mask += mline
+    header = struct.pack(
+        "<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0
+    )
+    return header + bytes(xor) + bytes(mask)
+
+
 def build_icon():
     big = render(32)
     small = render_small()
@@ -307,6 +366,9 @@ def build_icon():
         (32, 4, image_bytes(big, 4, PALETTE_16)),
         (32, 8, image_bytes(big, 8, palette_256(big))),
         (16, 4, image_bytes(small, 4, PALETTE_16)),
+        (20, 32, image_bytes_rgba(render_rgba(20))),
+        (24, 32, image_bytes_rgba(render_rgba(24))),
+        (32, 32, image_bytes_rgba(render_rgba(32))),
     ]
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
     offset = 6 + 16 * len(images)
@@ -315,7 +377,7 @@ def build_icon():
             "<BBBBHHII",
             size,
             size,
-            16 if bpp == 4 else 0,  # bColorCount: 0 for 256 colours
+            16 if bpp == 4 else 0,  # bColorCount: 0 for 256 colours and more
             0,
             1,  # wPlanes
             bpp,

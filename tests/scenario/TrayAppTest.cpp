@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace hg::test {
 namespace {
 
@@ -251,6 +253,91 @@ TEST(ClosingTest, DialogsOpenInTheMiddleOfTheScreen) {
   EXPECT_GT(width, 0);
   EXPECT_EQ(seen.rect.left, (1024 - width) / 2);
   EXPECT_EQ(seen.rect.top, (768 - height) / 2);
+}
+
+TEST_F(TrayAppTest, OnceAddedTheTickSendsTheTipAlone) {
+  p.Start();
+  p.Tick(3);
+  const auto& calls = p.platform.TrayCalls();
+  ASSERT_GE(calls.size(), 4u);
+  EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(calls[0].data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  for (std::size_t i = 1; i < calls.size(); ++i) {
+    EXPECT_EQ(calls[i].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(calls[i].data.uFlags, static_cast<UINT>(NIF_TIP));
+    EXPECT_TRUE(calls[i].result);
+  }
+  // The shell still holds the icon and callback of the add.
+  const NotifyIconDataA* icon = p.platform.TrayIcon(p.hwnd, kTrayIconId);
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(icon->hIcon, calls[0].data.hIcon);
+  EXPECT_EQ(icon->uCallbackMessage, 0x9F1u);
+  EXPECT_EQ(std::string(icon->szTip), "LastTime( 49min )");
+}
+
+TEST_F(TrayAppTest, IconComesBackWhenExplorerStartsAgain) {
+  p.Start();
+  p.Tick(5);
+  p.platform.RestartShell();
+  ASSERT_TRUE(p.platform.TrayIconShown(p.hwnd, kTrayIconId));
+  const sim::TrayCall& readd = p.platform.TrayCalls().back();
+  EXPECT_EQ(readd.message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(readd.data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_EQ(readd.data.uCallbackMessage, 0x9F1u);
+  EXPECT_NE(readd.data.hIcon, 0u);
+  // With the current tooltip, and the ticks go on with the tip alone.
+  EXPECT_EQ(std::string(readd.data.szTip), "LastTime( 49min )");
+  p.Tick(1);
+  EXPECT_EQ(p.platform.TrayCalls().back().data.uFlags, static_cast<UINT>(NIF_TIP));
+  EXPECT_TRUE(p.platform.TrayCalls().back().result);
+}
+
+TEST_F(TrayAppTest, RefusedAddAtLogonIsTriedAgainOnTheTicks) {
+  p.platform.FailTrayAdd(true);
+  p.Start();
+  EXPECT_FALSE(p.platform.TrayIconShown(p.hwnd, kTrayIconId));
+  p.Tick(3);
+  EXPECT_FALSE(p.platform.TrayIconShown(p.hwnd, kTrayIconId));
+  p.platform.FailTrayAdd(false);
+  p.Tick(1);
+  ASSERT_TRUE(p.platform.TrayIconShown(p.hwnd, kTrayIconId));
+  const sim::TrayCall& add = p.platform.TrayCalls().back();
+  EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(add.data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_EQ(p.Tip(), "LastTime( 49min )");
+  p.Tick(1);
+  EXPECT_EQ(p.platform.TrayCalls().back().data.uFlags, static_cast<UINT>(NIF_TIP));
+}
+
+TEST_F(TrayAppTest, MenuIsFollowedByANullMessageToTheWindow) {
+  p.Start();
+  p.platform.ChooseMenuItem(0);
+  Press(kTrayIconId, WM_RBUTTONDOWN);
+  ASSERT_EQ(p.platform.Popups().size(), 1u);
+  const auto& posted = p.platform.PostedMessages();
+  ASSERT_FALSE(posted.empty());
+  EXPECT_EQ(posted.back().hwnd, p.hwnd);
+  EXPECT_EQ(posted.back().message, static_cast<UINT>(WM_NULL));
+}
+
+TEST_F(TrayAppTest, IconIsLoadedOnceAtTheSmallIconSizeAndDestroyedAtTheEnd) {
+  p.platform.SetScreenDpi(144); // 150 %: small icons of 24 pixels
+  p.Start();
+  p.Tick(10);
+  p.platform.RestartShell();
+  p.Tick(2);
+  EXPECT_EQ(p.platform.LiveIcons(), 1);
+  std::set<Hicon> icons;
+  for (const auto& call : p.platform.TrayCalls())
+    if (call.data.uFlags & NIF_ICON)
+      icons.insert(call.data.hIcon);
+  EXPECT_EQ(icons.size(), 1u);
+  // The simulated icon handle carries the size it was loaded at.
+  EXPECT_EQ(*icons.begin() % 0x100, 48u);
+  p.platform.PostMessageA(p.hwnd, WM_COMMAND, ID_APP_EXIT, 0);
+  p.platform.Pump();
+  ASSERT_FALSE(p.Alive());
+  EXPECT_EQ(p.platform.LiveIcons(), 0);
 }
 
 } // namespace

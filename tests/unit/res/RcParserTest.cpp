@@ -92,12 +92,33 @@ TEST(RcParser, UnsupportedStatementsAreRejected) {
             std::string::npos);
 }
 
-TEST(RcParser, DuplicatesAndMixedLanguagesAreRejected) {
+TEST(RcParser, DuplicatesAreRejected) {
   EXPECT_NE(ParseError(u8"STRINGTABLE\nBEGIN\n 7 \"a\"\n 7 \"b\"\nEND\n").find("line 4:"),
             std::string::npos);
-  EXPECT_NE(ParseError(u8"LANGUAGE 0x11, 1\nLANGUAGE 9, 1\n").find("line 2:"), std::string::npos);
+  // The same id twice in one language, also when another block comes between.
+  EXPECT_NE(ParseError(u8"LANGUAGE 0x11, 1\nSTRINGTABLE\nBEGIN\n 7 \"a\"\nEND\n"
+                       u8"LANGUAGE 9, 1\nSTRINGTABLE\nBEGIN\n 7 \"b\"\nEND\n"
+                       u8"LANGUAGE 0x11, 1\nSTRINGTABLE\nBEGIN\n 7 \"c\"\nEND\n")
+                .find("line 14:"),
+            std::string::npos);
   EXPECT_NE(ParseError(u8"1 ICON \"a.ico\"\n1 ICON \"b.ico\"\n").find("line 2:"),
             std::string::npos);
+}
+
+TEST(RcParser, EachLanguageBlockKeepsItsOwnResources) {
+  RcResources res =
+      Parse(u8"LANGUAGE 0x11, 1\nSTRINGTABLE\nBEGIN\n 7 \"日本\"\nEND\n"
+            u8"LANGUAGE 9, 1\nSTRINGTABLE\nBEGIN\n 7 \"English\"\n 8 \"more\"\nEND\n");
+  EXPECT_EQ(res.language, 0x0411);
+  EXPECT_EQ(res.strings.size(), 1u);
+  ASSERT_EQ(res.translations.size(), 1u);
+  EXPECT_EQ(res.translations[0].language, 0x0409);
+  EXPECT_EQ(res.translations[0].strings.at(7), "English");
+  // Windows' choice by display language.
+  EXPECT_EQ(&res.ForLanguage(0x0411), &res);
+  EXPECT_EQ(res.ForLanguage(0x0409).strings.at(8), "more");
+  EXPECT_EQ(res.ForLanguage(0x0809).strings.at(8), "more"); // English (UK): same primary
+  EXPECT_EQ(res.ForLanguage(0x0407).strings.at(8), "more"); // German: US English
 }
 
 TEST(RcParser, TextThatCodePage932LacksIsReportedWithItsLine) {

@@ -244,11 +244,19 @@ TEST(ResourceTexts, ControlKindsAreRecognised) {
 
 TEST(ResourceTexts, StringTable) {
   const RcResources& res = LoadRcResources();
-  ASSERT_EQ(res.strings.size(), 4u);
+  ASSERT_EQ(res.strings.size(), 10u);
   EXPECT_BYTES("Hourgauge", res.strings.at(57344));
   EXPECT_BYTES("%1 から %2 までの整数を入力してください。", res.strings.at(61714));
   EXPECT_BYTES("%1 文字以内で入力してください。", res.strings.at(61716));
   EXPECT_BYTES("正の整数を入力してください。", res.strings.at(61719));
+  // Notices before a forced power-off.
+  EXPECT_BYTES("あと10分でパソコンの電源が切れます。作業を保存してください。", res.strings.at(200));
+  EXPECT_BYTES("あと5分でパソコンの電源が切れます。作業を保存してください。", res.strings.at(201));
+  EXPECT_BYTES("あと1分でパソコンの電源が切れます。作業を保存してください。", res.strings.at(202));
+  EXPECT_BYTES("今日の使用時間は終わりました。まもなく電源が切れます。作業を保存してください。",
+               res.strings.at(203));
+  EXPECT_BYTES("電源が切れるまで あと %d 秒", res.strings.at(204));
+  EXPECT_BYTES("MS UI Gothic", res.strings.at(205));
 }
 
 TEST(ResourceTexts, VersionBlockFollowsVersionHeader) {
@@ -297,7 +305,7 @@ struct IconImage {
   std::uint32_t offset = 0;
 };
 
-TEST(ResourceTexts, IconHasTheThreeClassicImages) {
+TEST(ResourceTexts, IconHasTheClassicAndTheTrueColourImages) {
   const RcResources& res = LoadRcResources();
   ASSERT_EQ(res.icons.size(), 1u);
   ASSERT_EQ(res.icons.count(128), 1u);
@@ -310,17 +318,20 @@ TEST(ResourceTexts, IconHasTheThreeClassicImages) {
   ASSERT_GE(ico.size(), 6u);
   EXPECT_EQ(Le(ico, 0, 2), 0u); // reserved
   EXPECT_EQ(Le(ico, 2, 2), 1u); // type: icon
-  ASSERT_EQ(Le(ico, 4, 2), 3u); // three images
-  ASSERT_GE(ico.size(), 6u + 3 * 16);
+  ASSERT_EQ(Le(ico, 4, 2), 6u); // six images
+  ASSERT_GE(ico.size(), 6u + 6 * 16);
 
   struct Want {
     int size, bpp, colourCount;
     std::uint32_t bytes;
   };
-  const Want want[] = {{32, 4, 16, 744}, {32, 8, 0, 2216}, {16, 4, 16, 296}};
-  std::uint32_t expectedOffset = 6 + 3 * 16;
+  // The classic three, then true colour with alpha at the small-icon sizes
+  // of 125, 150 and 200 % scaling.
+  const Want want[] = {{32, 4, 16, 744},  {32, 8, 0, 2216},  {16, 4, 16, 296},
+                       {20, 32, 0, 1720}, {24, 32, 0, 2440}, {32, 32, 0, 4264}};
+  std::uint32_t expectedOffset = 6 + 6 * 16;
   std::vector<IconImage> images;
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 6; ++i) {
     SCOPED_TRACE("image " + std::to_string(i));
     std::size_t e = 6 + 16 * i;
     EXPECT_EQ(ico[e + 0], want[i].size);
@@ -333,13 +344,14 @@ TEST(ResourceTexts, IconHasTheThreeClassicImages) {
     EXPECT_EQ(Le(ico, e + 12, 4), expectedOffset);
     // header + palette + colour bitmap + mask, rows padded to four bytes
     const int s = want[i].size;
+    const std::uint32_t paletteBytes = want[i].bpp <= 8 ? 4u << want[i].bpp : 0;
     const std::uint32_t computed =
-        40 + (4u << want[i].bpp) + ((s * want[i].bpp + 31) / 32 * 4) * s + ((s + 31) / 32 * 4) * s;
+        40 + paletteBytes + ((s * want[i].bpp + 31) / 32 * 4) * s + ((s + 31) / 32 * 4) * s;
     EXPECT_EQ(computed, want[i].bytes);
     images.push_back({s, want[i].bpp, Le(ico, e + 8, 4), Le(ico, e + 12, 4)});
     expectedOffset += want[i].bytes;
   }
-  EXPECT_EQ(ico.size(), expectedOffset) << "the file holds exactly the three images";
+  EXPECT_EQ(ico.size(), expectedOffset) << "the file holds exactly the six images";
   ASSERT_LE(expectedOffset, ico.size());
 
   for (const IconImage& img : images) {
@@ -353,10 +365,10 @@ TEST(ResourceTexts, IconHasTheThreeClassicImages) {
     EXPECT_EQ(Le(ico, h + 14, 2), static_cast<std::uint32_t>(img.bpp));
     EXPECT_EQ(Le(ico, h + 16, 4), 0u); // BI_RGB
     const std::uint32_t clrUsed = Le(ico, h + 32, 4);
-    EXPECT_TRUE(clrUsed == 0 || clrUsed == (1u << img.bpp));
+    EXPECT_TRUE(clrUsed == 0 || (img.bpp <= 8 && clrUsed == (1u << img.bpp)));
 
     const std::size_t palette = h + 40;
-    const std::size_t xorAt = palette + (4u << img.bpp);
+    const std::size_t xorAt = palette + (img.bpp <= 8 ? 4u << img.bpp : 0);
     const std::size_t xorStride = (img.size * img.bpp + 31) / 32 * 4;
     const std::size_t andAt = xorAt + xorStride * img.size;
     const std::size_t andStride = (img.size + 31) / 32 * 4;
@@ -368,6 +380,8 @@ TEST(ResourceTexts, IconHasTheThreeClassicImages) {
     };
     auto colour = [&](int x, int y) {
       std::size_t row = xorAt + xorStride * (img.size - 1 - y);
+      if (img.bpp == 32) // blue, green, red, alpha
+        return std::array<int, 3>{ico[row + 4 * x + 2], ico[row + 4 * x + 1], ico[row + 4 * x]};
       unsigned index = img.bpp == 8 ? ico[row + x]
                                     : (x % 2 == 0 ? ico[row + x / 2] >> 4 : ico[row + x / 2] & 15);
       std::size_t p = palette + 4 * index;
