@@ -203,12 +203,12 @@ measure() {
 
 # The time text a program wrote last is at most a few seconds old: it ticked.
 check_fresh_end_time() {
-  local text then now
+  local text written now
   text=$(hg_reg_query "$key" EndTime) || { echo "bench: $1 wrote no EndTime" >&2; return 1; }
-  then=$(env TZ=$HG_TZ date -d "$(env TZ=$HG_TZ date +%Y)-${text:0:2}-${text:3:2} ${text:6}" +%s 2>/dev/null) ||
+  written=$(env TZ=$HG_TZ date -d "$(env TZ=$HG_TZ date +%Y)-${text:0:2}-${text:3:2} ${text:6}" +%s 2>/dev/null) ||
     { echo "bench: $1 wrote EndTime '$text'" >&2; return 1; }
   now=$(date +%s)
-  if [ $((now - then)) -gt 5 ] || [ $((then - now)) -gt 5 ]; then
+  if [ $((now - written)) -gt 5 ] || [ $((written - now)) -gt 5 ]; then
     echo "bench: $1's last EndTime '$text' is not from now: it did not tick" >&2
     return 1
   fi
@@ -253,6 +253,7 @@ for ((i = 0; i < 100; i++)); do hg_pid_alive "$hg_pid" || break; sleep 0.2; done
 hg_pid_alive "$hg_pid" && { echo "bench: hourgauge.exe did not end" >&2; exit 1; }
 
 # --- the report --------------------------------------------------------------
+# shellcheck disable=SC2154 # the M_* figures are set by measure through printf -v
 
 [ "$M_expid_base" = "$M_expid_hg" ] || echo "bench: warning: Explorer was restarted between the windows"
 sum_base=$((M_prog_base + M_ws_base + M_ex_base))
