@@ -32,6 +32,7 @@
 # whether 32-bit Wine ran natively or under qemu-user.
 #
 # Environment: HG_BENCH_KEEP=1 keeps the work folder (prefix and logs).
+# shellcheck disable=SC2154 # the M_* figures are set by measure through printf -v
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -253,7 +254,6 @@ for ((i = 0; i < 100; i++)); do hg_pid_alive "$hg_pid" || break; sleep 0.2; done
 hg_pid_alive "$hg_pid" && { echo "bench: hourgauge.exe did not end" >&2; exit 1; }
 
 # --- the report --------------------------------------------------------------
-# shellcheck disable=SC2154 # the M_* figures are set by measure through printf -v
 
 [ "$M_expid_base" = "$M_expid_hg" ] || echo "bench: warning: Explorer was restarted between the windows"
 sum_base=$((M_prog_base + M_ws_base + M_ex_base))
