@@ -50,7 +50,7 @@ while [ $# -gt 0 ]; do
   --settle) settle=$2; shift ;;
   --idle) idle=$2; shift ;;
   -h | --help)
-    sed -n '2,/^set -uo/p' "$0" | sed '$d; s/^# \{0,1\}//'
+    sed -n '2,/^set -uo/p' "$0" | sed '$d; /^# shellcheck/d; s/^# \{0,1\}//'
     exit 0
     ;;
   *) ticks=$1 ;;
