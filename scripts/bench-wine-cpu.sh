@@ -32,6 +32,7 @@
 # whether 32-bit Wine ran natively or under qemu-user.
 #
 # Environment: HG_BENCH_KEEP=1 keeps the work folder (prefix and logs).
+# shellcheck disable=SC2154 # the M_* figures are set by measure through printf -v
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -49,7 +50,7 @@ while [ $# -gt 0 ]; do
   --settle) settle=$2; shift ;;
   --idle) idle=$2; shift ;;
   -h | --help)
-    sed -n '2,/^set -uo/p' "$0" | sed '$d; s/^# \{0,1\}//'
+    sed -n '2,/^set -uo/p' "$0" | sed '$d; /^# shellcheck/d; s/^# \{0,1\}//'
     exit 0
     ;;
   *) ticks=$1 ;;
@@ -203,12 +204,12 @@ measure() {
 
 # The time text a program wrote last is at most a few seconds old: it ticked.
 check_fresh_end_time() {
-  local text then now
+  local text written now
   text=$(hg_reg_query "$key" EndTime) || { echo "bench: $1 wrote no EndTime" >&2; return 1; }
-  then=$(env TZ=$HG_TZ date -d "$(env TZ=$HG_TZ date +%Y)-${text:0:2}-${text:3:2} ${text:6}" +%s 2>/dev/null) ||
+  written=$(env TZ=$HG_TZ date -d "$(env TZ=$HG_TZ date +%Y)-${text:0:2}-${text:3:2} ${text:6}" +%s 2>/dev/null) ||
     { echo "bench: $1 wrote EndTime '$text'" >&2; return 1; }
   now=$(date +%s)
-  if [ $((now - then)) -gt 5 ] || [ $((then - now)) -gt 5 ]; then
+  if [ $((now - written)) -gt 5 ] || [ $((written - now)) -gt 5 ]; then
     echo "bench: $1's last EndTime '$text' is not from now: it did not tick" >&2
     return 1
   fi
