@@ -159,6 +159,8 @@ e2e_id() {
 #
 #   e2e_start_tray           a hidden window of another program keeps the session (and
 #                            with it the desktop's taskbar) alive; waits for the tray
+#   e2e_start_today_in_tray SECONDS   e2e_start_tray, then the program started on today's
+#                            accounting day with SECONDS left; waits for its one icon
 #   e2e_day_ends_in SECONDS  stores AdjustTime and LastDate so that the accounting day
 #                            ends at the first whole minute at least SECONDS from now;
 #                            sets HG_DAY_END (that moment, seconds since 1970) and
@@ -212,6 +214,16 @@ e2e_start_tray() {
   hg_wine_bg "$HG_CASE_DIR/keeper.log" "$HG_DRIVER" create-window "e2e session keeper" 110 ignore
   e2e_driver wait-window "e2e session keeper" 30 || e2e_fail "the keeper window did not appear"
   e2e_wait 60 eval '[ -n "$(e2e_tray_icons)" ]' || e2e_fail "the Wine desktop has no tray"
+}
+
+e2e_start_today_in_tray() {
+  e2e_start_tray
+  e2e_avoid_midnight
+  e2e_set_reg LastDate "$(hg_day_key)"
+  e2e_set_reg LastTime "$1"
+  e2e_start_program
+  e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "no window titled $HG_TITLE"
+  e2e_wait 30 eval '[ "$(e2e_tray_icons)" = 1 ]' || e2e_fail "no icon after the start"
 }
 
 e2e_day_ends_in() {

@@ -74,13 +74,7 @@ case_last_minute_counts_down_then_the_power_off() {
 # the simulated platform.)
 case_taskbar_created_keeps_one_icon_with_the_tooltip() {
   local tip
-  e2e_start_tray
-  e2e_avoid_midnight
-  e2e_set_reg LastDate "$(hg_day_key)"
-  e2e_set_reg LastTime 3000
-  e2e_start_program
-  e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "no window titled $HG_TITLE"
-  e2e_wait 30 eval '[ "$(e2e_tray_icons)" = 1 ]' || e2e_fail "no icon after the start"
+  e2e_start_today_in_tray 3000
   e2e_expect "TaskbarCreated was not delivered" e2e_driver taskbar-created "$HG_TITLE"
   sleep 3
   e2e_expect_eq "tray icons after TaskbarCreated" "$(e2e_tray_icons)" 1

@@ -24,13 +24,7 @@ e2e__tooltip_of() {
 case_english_windows_shows_english_texts() {
   local tip settings range expected point
   e2e__english
-  e2e_start_tray
-  e2e_avoid_midnight
-  e2e_set_reg LastDate "$(hg_day_key)"
-  e2e_set_reg LastTime 3000
-  e2e_start_program
-  e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "no window titled $HG_TITLE"
-  e2e_wait 30 eval '[ "$(e2e_tray_icons)" = 1 ]' || e2e_fail "no icon after the start"
+  e2e_start_today_in_tray 3000
 
   tip=$(e2e__tooltip_of) || e2e_fail "no tooltip over the icon"
   [[ $tip =~ ^Time\ left\(\ 49min\ \)$|^Time\ left\(\ 50min\ \)$ ]] ||
