@@ -53,7 +53,9 @@ void CLimitWnd::OnTimer(UINT nIDEvent) {
     if (counting || lateNewDay) {
       if (m_nLastTime > std::numeric_limits<std::int32_t>::min())
         --m_nLastTime;
-      WriteNumber(reg::kLastTime, m_nLastTime);
+      // A late new day stores what its power-off will leave: a new day
+      // without allowance (a limit of 0) as "0".
+      WriteNumber(reg::kLastTime, counting ? m_nLastTime : std::max(m_nLastTime, 0));
     }
     if (counting && m_nLastTime < 0) {
       ForceShutdown();
@@ -64,7 +66,7 @@ void CLimitWnd::OnTimer(UINT nIDEvent) {
                (m_nLatePowerOffLeft -= std::max<std::int64_t>(sinceLastTick, 1)) <= 0) {
       m_nLatePowerOffLeft = 0;
       ForceShutdown();
-      WriteNumber(reg::kLastTime, m_nLastTime); // the new day's allowance, as before the minute
+      WriteNumber(reg::kLastTime, std::max(m_nLastTime, 0)); // the new day's allowance again
       poweringOff = true;
     }
     RefreshTooltip();

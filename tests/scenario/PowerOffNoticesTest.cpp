@@ -356,5 +356,27 @@ TEST_F(PowerOffNoticesTest, ClockSetBackDuringTheLateMinuteDoesNotStretchIt) {
   EXPECT_EQ(run.firstPowerOff, 51);
 }
 
+TEST_F(PowerOffNoticesTest, LateNewDayWithoutAllowanceStoresItSpent) {
+  StartAt(22, 0, 0, 0, 0);
+  p.Set("LastTime", "600");
+  p.Set("LastDate", "752964");
+  p.Start();
+  TickFor(5);
+  p.platform.SetTime(p.Local(2024, 1, 6, 7, 30));
+  start = p.platform.Now();
+  p.platform.ClearRegJournal();
+  Run run = TickFor(120, 0);
+  EXPECT_EQ(run.firstPowerOff, 61);
+  EXPECT_EQ(p.PowerOffs(), 1u);
+  // A limit of 0 leaves nothing for the new day: "0" all through the minute
+  // and after the request, as an immediate power-off leaves it.
+  for (const auto& write : p.ProgramWrites()) {
+    if (write.rfind("LastTime=", 0) == 0) {
+      EXPECT_EQ(write, "LastTime=0");
+    }
+  }
+  EXPECT_EQ(p.Get("LastDate"), "752965");
+}
+
 } // namespace
 } // namespace hg::test
