@@ -40,6 +40,7 @@ void CLimitWnd::OnTimer(UINT nIDEvent) {
         WriteNumber(reg::kLastDate, m_nLastDate);
         m_nLatePowerOffLeft = kLateNewDayNotice;
       } else {
+        m_nLatePowerOffLeft = 0; // an immediate power-off ends a late minute too
         ForceShutdown();
         poweringOff = true;
       }

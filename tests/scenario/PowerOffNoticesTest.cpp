@@ -378,5 +378,23 @@ TEST_F(PowerOffNoticesTest, LateNewDayWithoutAllowanceStoresItSpent) {
   EXPECT_EQ(p.Get("LastDate"), "752965");
 }
 
+TEST_F(PowerOffNoticesTest, ClockTurnedBackDuringTheLateMinutePowersOffAtOnce) {
+  StartAt(22, 0, 0, 31, 600);
+  Launch(1000);
+  TickFor(5);
+  p.platform.SetTime(p.Local(2024, 1, 6, 7, 30));
+  start = p.platform.Now();
+  TickFor(10);
+  ASSERT_EQ(p.PowerOffs(), 0u);
+  // Back to the day before: a new day seen on time, so the power-off comes
+  // now, and the tick counts on as any tick after a day change does.
+  p.platform.SetTime(p.Local(2024, 1, 5, 23, 0));
+  start = p.platform.Now();
+  Run run = TickFor(3, 0);
+  EXPECT_EQ(run.firstPowerOff, 1);
+  EXPECT_EQ(p.Get("LastDate"), "752964");
+  EXPECT_EQ(p.Get("LastTime"), "1859");
+}
+
 } // namespace
 } // namespace hg::test
