@@ -19,8 +19,7 @@ void CLimitWnd::OnTimer(UINT nIDEvent) {
   if (nIDEvent == kTickTimerId) {
     InvalidateRect(nullptr, FALSE);
     std::int64_t now = m_platform.GetCurrentTime();
-    std::int64_t sinceLastTick = m_nPrevTickTime != 0 ? now - m_nPrevTickTime : 0;
-    m_nPrevTickTime = now;
+    std::int64_t sinceLastTick = m_noticeClock.Gap(now);
     std::int64_t t = AccountingNow();
     std::int32_t key = MakeDayKey(m_platform, t);
     bool poweringOff = false;
@@ -38,9 +37,9 @@ void CLimitWnd::OnTimer(UINT nIDEvent) {
       lateNewDay = IsLateTick(sinceLastTick);
       if (lateNewDay) {
         WriteNumber(reg::kLastDate, m_nLastDate);
-        m_nLatePowerOffLeft = kLateNewDayNotice;
+        m_noticeClock.StartLateMinute();
       } else {
-        m_nLatePowerOffLeft = 0; // an immediate power-off ends a late minute too
+        m_noticeClock.EndLateMinute(); // an immediate power-off ends a late minute too
         ForceShutdown();
         poweringOff = true;
       }
@@ -50,7 +49,7 @@ void CLimitWnd::OnTimer(UINT nIDEvent) {
     WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kEndTime, text);
 
     // While a late new day counts down, nothing of the new day is charged.
-    const bool counting = m_nLatePowerOffLeft == 0;
+    const bool counting = !m_noticeClock.InLateMinute();
     if (counting || lateNewDay) {
       if (m_nLastTime > std::numeric_limits<std::int32_t>::min())
         --m_nLastTime;
@@ -63,9 +62,7 @@ void CLimitWnd::OnTimer(UINT nIDEvent) {
       poweringOff = true;
     } else if (counting && m_nLastTime % kRecountEvery == 0) {
       RecountUsage();
-    } else if (!counting && !lateNewDay &&
-               (m_nLatePowerOffLeft -= std::max<std::int64_t>(sinceLastTick, 1)) <= 0) {
-      m_nLatePowerOffLeft = 0;
+    } else if (!counting && !lateNewDay && m_noticeClock.CountLateMinute(sinceLastTick)) {
       ForceShutdown();
       WriteNumber(reg::kLastTime, std::max(m_nLastTime, 0)); // the new day's allowance again
       poweringOff = true;

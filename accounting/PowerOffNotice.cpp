@@ -37,6 +37,20 @@ bool IsLateTick(std::int64_t sinceLastTick) {
   return sinceLastTick > kLateTickSeconds;
 }
 
+std::int64_t NoticeClock::Gap(std::int64_t now) {
+  std::int64_t gap = m_nPrevTick != 0 ? now - m_nPrevTick : 0;
+  m_nPrevTick = now;
+  return gap;
+}
+
+bool NoticeClock::CountLateMinute(std::int64_t gap) {
+  m_nLateLeft -= std::max<std::int64_t>(gap, 1);
+  if (m_nLateLeft > 0)
+    return false;
+  m_nLateLeft = 0;
+  return true;
+}
+
 Notice DueNotice(const NoticeInput& in, NoticeState& state) {
   Notice notice;
   std::int64_t left = SecondsToPowerOff(in);

@@ -50,6 +50,27 @@ std::int64_t SecondsToPowerOff(const NoticeInput& in);
 // Whether a tick `sinceLastTick` seconds after the previous one is late.
 bool IsLateTick(std::int64_t sinceLastTick);
 
+// The tick's own clock: the gap since the previous tick, and the minute a
+// new day seen late gets before its power-off. The minute is counted by the
+// ticks' gaps, so a clock set back during it cannot stretch it.
+class NoticeClock {
+public:
+  // Seconds since the previous tick (0 for the first one); remembers `now`.
+  std::int64_t Gap(std::int64_t now);
+  void StartLateMinute() { m_nLateLeft = kLateNewDayNotice; }
+  void EndLateMinute() { m_nLateLeft = 0; }
+  bool InLateMinute() const { return m_nLateLeft != 0; }
+  // Seconds left of the late minute; kNoPowerOff outside it.
+  std::int64_t LateLeft() const { return m_nLateLeft != 0 ? m_nLateLeft : kNoPowerOff; }
+  // Counts a tick `gap` seconds long (at least one) of the late minute;
+  // true, and the minute over, once it has run out.
+  bool CountLateMinute(std::int64_t gap);
+
+private:
+  std::int64_t m_nPrevTick = 0;
+  std::int64_t m_nLateLeft = 0;
+};
+
 Notice DueNotice(const NoticeInput& in, NoticeState& state);
 
 } // namespace hg

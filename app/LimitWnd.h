@@ -78,10 +78,7 @@ public:
   // Notices before a power-off.
   NoticeState m_noticeState;
   DayEnd m_dayEnd;
-  std::int64_t m_nPrevTickTime = 0; // clock of the previous tick
-  // Seconds left of a late new day's countdown; 0: none. Counted by the
-  // ticks' own gaps, so a clock set back during it cannot stretch it.
-  std::int64_t m_nLatePowerOffLeft = 0;
+  NoticeClock m_noticeClock;
   CNoticeWnd m_wndNotice{m_platform};
 
 protected:

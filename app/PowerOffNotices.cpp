@@ -29,7 +29,7 @@ void CLimitWnd::ShowDueNotice(std::int64_t t, std::int32_t key, bool poweringOff
   in.tickCount = m_nTickCount;
   std::int64_t toDayEnd = SecondsToDayEnd(m_platform, t, key, m_dayEnd);
   in.toDayEnd = toDayEnd >= 0 ? toDayEnd : kNoPowerOff;
-  in.toLatePowerOff = m_nLatePowerOffLeft != 0 ? m_nLatePowerOffLeft : kNoPowerOff;
+  in.toLatePowerOff = m_noticeClock.LateLeft();
   in.poweringOff = poweringOff;
   Notice notice = DueNotice(in, m_noticeState);
   if (notice.balloon != Balloon::None)

@@ -62,6 +62,14 @@ protected:
     return p.platform.Now() - adjust * 60;
   }
 
+  // The PC sleeps from now to 07:30 the next morning (6 January 2024); the
+  // run's seconds count from the resume.
+  void ResumeNextMorning() {
+    p.platform.SetTime(p.Local(2024, 1, 6, 7, 30));
+    start = p.platform.Now();
+    p.platform.ClearRegJournal();
+  }
+
   Hwnd CountdownWindow() const {
     auto windows = p.platform.WindowsOfClass(kNoticeWndClass);
     return windows.empty() ? 0 : windows.front();
@@ -270,9 +278,7 @@ TEST_F(PowerOffNoticesTest, ResumePastTheDayEndGivesAMinuteThenOnePowerOff) {
   TickFor(60);
   ASSERT_EQ(p.PowerOffs(), 0u);
   // The lid closes at 22:01 and opens at 07:30: the first tick sees a new day.
-  p.platform.SetTime(p.Local(2024, 1, 6, 7, 30));
-  start = p.platform.Now();
-  p.platform.ClearRegJournal();
+  ResumeNextMorning();
   Run run = TickFor(120, 0);
   // The first tick after the resume is second 1: the minute runs from it.
   EXPECT_EQ(run.firstPowerOff, 61);
@@ -345,8 +351,7 @@ TEST_F(PowerOffNoticesTest, ClockSetBackDuringTheLateMinuteDoesNotStretchIt) {
   StartAt(22, 0, 0, 90, 600);
   Launch(4800);
   TickFor(5);
-  p.platform.SetTime(p.Local(2024, 1, 6, 7, 30));
-  start = p.platform.Now();
+  ResumeNextMorning();
   TickFor(10);
   ASSERT_EQ(p.PowerOffs(), 0u);
   // An hour back, still on the new day: the minute goes on second by second.
@@ -362,9 +367,7 @@ TEST_F(PowerOffNoticesTest, LateNewDayWithoutAllowanceStoresItSpent) {
   p.Set("LastDate", "752964");
   p.Start();
   TickFor(5);
-  p.platform.SetTime(p.Local(2024, 1, 6, 7, 30));
-  start = p.platform.Now();
-  p.platform.ClearRegJournal();
+  ResumeNextMorning();
   Run run = TickFor(120, 0);
   EXPECT_EQ(run.firstPowerOff, 61);
   EXPECT_EQ(p.PowerOffs(), 1u);
@@ -382,8 +385,7 @@ TEST_F(PowerOffNoticesTest, ClockTurnedBackDuringTheLateMinutePowersOffAtOnce) {
   StartAt(22, 0, 0, 31, 600);
   Launch(1000);
   TickFor(5);
-  p.platform.SetTime(p.Local(2024, 1, 6, 7, 30));
-  start = p.platform.Now();
+  ResumeNextMorning();
   TickFor(10);
   ASSERT_EQ(p.PowerOffs(), 0u);
   // Back to the day before: a new day seen on time, so the power-off comes

@@ -178,5 +178,29 @@ TEST(PowerOffNotice, LateTickIsMoreThanAFewSeconds) {
   EXPECT_FALSE(IsLateTick(-86400)); // a clock turned back is not late
 }
 
+TEST(PowerOffNotice, ClockGivesTheGapsAndCountsTheLateMinuteByThem) {
+  NoticeClock clock;
+  EXPECT_EQ(clock.Gap(1000), 0); // the first tick
+  EXPECT_EQ(clock.Gap(1001), 1);
+  EXPECT_EQ(clock.Gap(9001), 8000);
+  EXPECT_EQ(clock.Gap(5401), -3600); // a clock set back
+  EXPECT_FALSE(clock.InLateMinute());
+  EXPECT_EQ(clock.LateLeft(), kNoPowerOff);
+
+  clock.StartLateMinute();
+  EXPECT_EQ(clock.LateLeft(), kLateNewDayNotice);
+  // A tick counts one second at least, also when the clock went back.
+  EXPECT_FALSE(clock.CountLateMinute(-3600));
+  EXPECT_EQ(clock.LateLeft(), kLateNewDayNotice - 1);
+  EXPECT_FALSE(clock.CountLateMinute(1));
+  // Sleep within the minute uses it up.
+  EXPECT_TRUE(clock.CountLateMinute(600));
+  EXPECT_FALSE(clock.InLateMinute());
+
+  clock.StartLateMinute();
+  clock.EndLateMinute();
+  EXPECT_EQ(clock.LateLeft(), kNoPowerOff);
+}
+
 } // namespace
 } // namespace hg
