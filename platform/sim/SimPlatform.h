@@ -120,8 +120,12 @@ public:
   const std::vector<RegAccess>& RegJournal() const { return m_regJournal; }
   std::vector<RegAccess> RegWrites() const; // Set, DeleteValue, DeleteKey, Create
   void ClearRegJournal() { m_regJournal.clear(); }
-  // Off for benchmarks: no journal, no call records.
-  void SetRecording(bool on) { m_recording = on; }
+  // Off for benchmarks: no journal, no call records. Stays on when a
+  // journal digest is asked for (HG_SIM_JOURNAL_LOG).
+  void SetRecording(bool on) { m_recording = on || JournalRequested(); }
+  // Every journal as one text (SimJournal.cpp).
+  std::string JournalText() const;
+  static bool JournalRequested();
 
   // Event log, newest first. A record without a source gets the one Windows
   // writes for its identifier (DefaultEventSource).
@@ -357,6 +361,8 @@ public:
   BOOL SetWindowTextW(Hwnd hwnd, const char* text) override;
 
 private:
+  void WriteJournalDigest() const;
+
   // Open key handles are slots that are used again, their path buffers
   // kept: opening a key costs no allocation once the slots exist.
   struct OpenKey {

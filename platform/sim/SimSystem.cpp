@@ -14,7 +14,9 @@ namespace hg::sim {
 SimPlatform::SimPlatform() {
   SetTime(1704412800);
 } // 2024-01-05 00:00 UTC
-SimPlatform::~SimPlatform() = default;
+SimPlatform::~SimPlatform() {
+  WriteJournalDigest();
+}
 
 void SimPlatform::SetTime(std::int64_t t) {
   m_nowMs = t * 1000;
