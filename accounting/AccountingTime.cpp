@@ -1,7 +1,5 @@
 #include "accounting/AccountingTime.h"
 
-#include "app/LimitWnd.h"
-
 #include <algorithm>
 #include <limits>
 
@@ -11,14 +9,15 @@ std::int32_t MakeDayKey(const LocalTm& local) {
   return (local.year * 12 + local.month) * 31 + local.day;
 }
 
-std::int32_t MakeDayKey(Platform& platform, std::int64_t t) {
+std::int32_t MakeDayKey(SystemPlatform& platform, std::int64_t t) {
   LocalTm local;
   if (!platform.GetLocalTm(t, &local))
     return 0;
   return MakeDayKey(local);
 }
 
-std::int64_t SecondsToDayEnd(Platform& platform, std::int64_t t, std::int32_t key, DayEnd& cache) {
+std::int64_t SecondsToDayEnd(SystemPlatform& platform, std::int64_t t, std::int32_t key,
+                             DayEnd& cache) {
   if (cache.key != key) {
     cache.key = key;
     cache.end = -1;
@@ -33,7 +32,7 @@ std::int64_t SecondsToDayEnd(Platform& platform, std::int64_t t, std::int32_t ke
   return cache.end < 0 ? -1 : cache.end - t;
 }
 
-std::int64_t AccountingNow(Platform& platform, std::int32_t adjustMinutes) {
+std::int64_t AccountingNow(SystemPlatform& platform, std::int32_t adjustMinutes) {
   return platform.GetCurrentTime() - std::int64_t{adjustMinutes} * 60;
 }
 
@@ -45,10 +44,6 @@ std::int32_t SaturatingSum(std::int64_t a, std::int64_t b, std::int64_t c) {
 
 std::int32_t MinutesToSeconds(std::int32_t minutes) {
   return SaturatingSum(std::int64_t{minutes} * 60, 0);
-}
-
-std::int64_t CLimitWnd::AccountingNow() {
-  return hg::AccountingNow(m_platform, m_nAdjustTime);
 }
 
 } // namespace hg

@@ -1,7 +1,7 @@
 // The accounting clock: local time less the day-start adjustment, and the
 // day key that names an accounting day.
 #pragma once
-#include "platform/Platform.h"
+#include "platform/SystemPlatform.h"
 
 #include <cstdint>
 
@@ -13,7 +13,7 @@ inline constexpr std::int64_t kSecondsPerDay = 86400;
 // Keys are only compared, never counted.
 std::int32_t MakeDayKey(const LocalTm& local);
 // The key of t's local date; 0 when t has no local form.
-std::int32_t MakeDayKey(Platform& platform, std::int64_t t);
+std::int32_t MakeDayKey(SystemPlatform& platform, std::int64_t t);
 
 // The accounting time at which the day of `key` ends, kept for that key:
 // the next local midnight does not move while the day lasts.
@@ -23,10 +23,11 @@ struct DayEnd {
 };
 // Seconds from accounting time t (of the day `key`) until a tick sees the
 // next accounting day; -1 when the local calendar cannot say.
-std::int64_t SecondsToDayEnd(Platform& platform, std::int64_t t, std::int32_t key, DayEnd& cache);
+std::int64_t SecondsToDayEnd(SystemPlatform& platform, std::int64_t t, std::int32_t key,
+                             DayEnd& cache);
 
 // The current time less `adjustMinutes` minutes.
-std::int64_t AccountingNow(Platform& platform, std::int32_t adjustMinutes);
+std::int64_t AccountingNow(SystemPlatform& platform, std::int32_t adjustMinutes);
 
 // Minutes to seconds without overflowing 32 bits: the stored minutes may
 // have been written by hand, and a huge limit means "practically unlimited".

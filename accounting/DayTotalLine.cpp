@@ -6,7 +6,7 @@
 
 namespace hg {
 
-bool AppendDayTotalLine(Platform& platform, int year, const std::string& startText,
+bool AppendDayTotalLine(SystemPlatform& platform, int year, const std::string& startText,
                         const std::string& endText, std::string* dayTotal) {
   LocalTm start, end;
   if (!ParseTimeText(startText.c_str(), &start) || !ParseTimeText(endText.c_str(), &end))

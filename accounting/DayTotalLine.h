@@ -1,7 +1,7 @@
 // Today's list of earlier sessions, one line per program start:
 // "\nMM/DD hh:mm:ss - MM/DD hh:mm:ss (Nmin)".
 #pragma once
-#include "platform/Platform.h"
+#include "platform/SystemPlatform.h"
 
 #include <string>
 
@@ -14,7 +14,7 @@ namespace hg {
 // list would outgrow what a read gives back, its oldest lines go, so that it
 // stays readable. False, and the list untouched, when either text is not a
 // time text.
-bool AppendDayTotalLine(Platform& platform, int year, const std::string& startText,
+bool AppendDayTotalLine(SystemPlatform& platform, int year, const std::string& startText,
                         const std::string& endText, std::string* dayTotal);
 
 } // namespace hg

@@ -2,7 +2,7 @@
 
 namespace hg {
 
-void ReadSystemLogBackwards(Platform& platform, EventVisitor visit, void* context) {
+void ReadSystemLogBackwards(SystemPlatform& platform, EventVisitor visit, void* context) {
   Handle log = platform.OpenEventLogA(nullptr, "System");
   if (log == 0)
     return;

@@ -4,7 +4,7 @@
 // are found in it by their Length.
 #pragma once
 #include "accounting/SessionScan.h"
-#include "platform/Platform.h"
+#include "platform/SystemPlatform.h"
 
 namespace hg {
 
@@ -19,9 +19,9 @@ inline constexpr DWORD kEventReadBufferSize = 0x10000;
 // fit the bytes read (the records after it cannot be found). A record larger
 // than the buffer is read into a buffer of its own size. The log is closed
 // and the buffer released however the scan ends.
-void ReadSystemLogBackwards(Platform& platform, EventVisitor visit, void* context);
+void ReadSystemLogBackwards(SystemPlatform& platform, EventVisitor visit, void* context);
 
-template <class F> void ReadSystemLogBackwards(Platform& platform, F&& visit) {
+template <class F> void ReadSystemLogBackwards(SystemPlatform& platform, F&& visit) {
   ReadSystemLogBackwards(
       platform,
       [](void* context, const EventRecord& record) -> bool {

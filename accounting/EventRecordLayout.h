@@ -3,6 +3,8 @@
 // the computer name, the user's SID, the strings, the data, padding, and its
 // length again. Pure rules over a buffer, no platform.
 #pragma once
+#include "platform/EventRecord.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -10,18 +12,6 @@
 namespace hg {
 
 inline constexpr std::size_t kEventRecordFixedSize = 56;
-
-struct EventRecord {
-  EventRecord() = default;
-  EventRecord(std::uint32_t id, std::int64_t time, std::string_view from = {})
-      : eventId(id), timeGenerated(time), source(from) {}
-
-  std::uint32_t eventId = 0;
-  std::int64_t timeGenerated = 0; // seconds since 1970, UTC
-  // The event's source, such as "EventLog" or "Microsoft-Windows-Kernel-Power".
-  // A parsed record's source points into the bytes it was read from.
-  std::string_view source;
-};
 
 // The record at the start of `bytes`: identifier, generation time and source.
 // False when fewer than 56 bytes are given or the record's Length is below

@@ -1,14 +1,14 @@
 // Start-up: the latest closed session in the log becomes a line of today's
 // list, then the program's own start is stored as StartTime.
+#include "accounting/Accountant.h"
 #include "accounting/DayTotalLine.h"
 #include "accounting/EventLogReader.h"
 #include "accounting/TimeText.h"
-#include "app/LimitWnd.h"
 #include "store/ValueNames.h"
 
 namespace hg {
 
-void CLimitWnd::RecordPreviousSession(std::int64_t t) {
+void CAccountant::RecordPreviousSession(std::int64_t t) {
   // Newest first: start records of the current run come before any end
   // record and are passed over; the oldest end record after the session's
   // start ends it.
@@ -36,25 +36,25 @@ void CLimitWnd::RecordPreviousSession(std::int64_t t) {
   char text[kTimeTextSize];
   if (foundEnd) {
     FormatTimeText(m_platform, end, text);
-    WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kEndTime, text);
+    WriteText(reg::kEndTime, text);
   }
   if (foundStart) {
     FormatTimeText(m_platform, start, text);
-    WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kStartTime, text);
+    WriteText(reg::kStartTime, text);
   }
 
-  std::string dayTotal = ReadRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kDayTotal);
-  std::string startText = ReadRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kStartTime);
-  std::string endText = ReadRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kEndTime);
+  std::string dayTotal = ReadText(reg::kDayTotal);
+  std::string startText = ReadText(reg::kStartTime);
+  std::string endText = ReadText(reg::kEndTime);
   if (!startText.empty() && !endText.empty()) {
     LocalTm now;
     if (m_platform.GetLocalTm(t, &now))
       AppendDayTotalLine(m_platform, now.year, startText, endText, &dayTotal);
   }
-  WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kDayTotal, dayTotal.c_str());
+  WriteText(reg::kDayTotal, dayTotal.c_str());
 
   FormatTimeText(m_platform, t, text);
-  WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kStartTime, text);
+  WriteText(reg::kStartTime, text);
 }
 
 } // namespace hg

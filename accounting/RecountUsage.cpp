@@ -1,19 +1,14 @@
 // The recount: the use of the last days rebuilt from the System event log,
 // and the remaining time recomputed from today's share of it.
+#include "accounting/Accountant.h"
 #include "accounting/AccountingTime.h"
 #include "accounting/EventLogReader.h"
-#include "accounting/TipSuffix.h"
-#include "app/LimitWnd.h"
-#include "platform/framework/WinApp.h"
-#include "res/resource.h"
 #include "store/RegistryStore.h"
 #include "store/ValueNames.h"
 
-#include <cstdio>
-
 namespace hg {
 
-void CLimitWnd::RecountUsage() {
+void CAccountant::RecountUsage() {
   DayTable days;
   std::int64_t t0 = AccountingNow();
   for (int i = 0; i < kUsageDays; ++i) {
@@ -31,7 +26,7 @@ void CLimitWnd::RecountUsage() {
   UsageScan scan(
       days, now, reference, std::int64_t{m_nAdjustTime} * 60,
       [](void* platform, std::int64_t t) {
-        return MakeDayKey(*static_cast<Platform*>(platform), t);
+        return MakeDayKey(*static_cast<SystemPlatform*>(platform), t);
       },
       &m_platform);
   ReadSystemLogBackwards(m_platform,
@@ -46,13 +41,8 @@ void CLimitWnd::RecountUsage() {
     m_nLastTime = 0;
   WriteNumber(reg::kLastTime, m_nLastTime);
 
-  char format[64];
-  char marks[64];
-  AfxLoadString(m_platform, IDS_TIP_DAYS, format);
-  AfxLoadString(m_platform, IDS_DAY_MARKS, marks);
-  const int minutes[3] = {m_nDayUsage[0] / 60, m_nDayUsage[1] / 60, m_nDayUsage[2] / 60};
-  FormatTipSuffix(m_szTipSuffix, sizeof m_szTipSuffix, format, marks, days.dayOfMonth, minutes);
-  RefreshTooltip();
+  m_display.ShowUsage(days, m_nDayUsage);
+  m_display.ShowRemaining(m_nLastTime);
 }
 
 } // namespace hg

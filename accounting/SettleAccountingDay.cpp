@@ -1,12 +1,12 @@
 // Start-up: load the accounting state and settle which day it belongs to.
+#include "accounting/Accountant.h"
 #include "accounting/AccountingTime.h"
-#include "app/LimitWnd.h"
 #include "store/RegistryStore.h"
 #include "store/ValueNames.h"
 
 namespace hg {
 
-std::int64_t CLimitWnd::SettleAccountingDay() {
+std::int64_t CAccountant::SettleAccountingDay() {
   m_nLimitTime =
       ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLimitTime, 60);
   m_nLastDate = ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLastDate, 0);
@@ -31,11 +31,11 @@ std::int64_t CLimitWnd::SettleAccountingDay() {
     m_nLastDate = key;
     m_nLastTimeAdjust = 0;
     m_nLastTime = MinutesToSeconds(m_nLimitTime);
-    std::string yesterday = ReadRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kDayTotal);
-    WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kDayTotal2, yesterday.c_str());
-    WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kDayTotal, "");
+    std::string yesterday = ReadText(reg::kDayTotal);
+    WriteText(reg::kDayTotal2, yesterday.c_str());
+    WriteText(reg::kDayTotal, "");
     // Cleared with the empty text, not "0": empty is what "no credit" reads as.
-    WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kLastTimeAdjust, "");
+    WriteText(reg::kLastTimeAdjust, "");
   }
 
   // Start-up grace: every start gets at least a minute.

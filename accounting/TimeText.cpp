@@ -5,7 +5,7 @@
 
 namespace hg {
 
-void FormatTimeText(Platform& platform, std::int64_t t, char (&text)[kTimeTextSize]) {
+void FormatTimeText(SystemPlatform& platform, std::int64_t t, char (&text)[kTimeTextSize]) {
   LocalTm local;
   if (!platform.GetLocalTm(t, &local)) {
     text[0] = '\0';

@@ -6,9 +6,6 @@
 #include "res/Texts.h"
 #include "res/resource.h"
 #include "store/RegistryStore.h"
-#include "store/ValueNames.h"
-
-#include <cstring>
 
 namespace hg {
 namespace {
@@ -42,15 +39,10 @@ CLimitWnd::CLimitWnd(Platform& platform) : CWnd(platform) {
   // The autostart entry comes first, before any other registry access, so a
   // moved program re-registers even when this start ends in a power-off.
   WriteAutostartEntry(m_platform);
-  std::int64_t t = SettleAccountingDay();
-  RecordPreviousSession(t);
+  m_accountant.Start();
 
-  AfxLoadString(m_platform, IDS_TIP_FORMAT, m_szTipFormat);
   s_nTaskbarCreated = m_platform.RegisterWindowMessageA("TaskbarCreated");
-  m_hTrayIcon =
-      m_platform.LoadImageA(IDR_MAINFRAME, IMAGE_ICON, m_platform.GetSystemMetrics(SM_CXSMICON),
-                            m_platform.GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
-  BuildTrayRecord(m_hWnd, NIF_MESSAGE | NIF_ICON);
+  m_tray.Load();
 
   int screenWidth = m_platform.GetSystemMetrics(SM_CXSCREEN);
   int screenHeight = m_platform.GetSystemMetrics(SM_CYSCREEN);
@@ -60,11 +52,6 @@ CLimitWnd::CLimitWnd(Platform& platform) : CWnd(platform) {
   CreateEx(0, className, text::kWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
            screenWidth - kWindowRightMargin, screenHeight - kWindowBottomMargin, kWindowWidth,
            kWindowHeight, 0, 0);
-}
-
-CLimitWnd::~CLimitWnd() {
-  if (m_hTrayIcon != 0)
-    m_platform.DestroyIcon(m_hTrayIcon);
 }
 
 void CLimitWnd::PostNcDestroy() {
@@ -92,9 +79,21 @@ void CLimitWnd::OnSize(UINT nType, int cx, int cy) {
   CWnd::OnSize(nType, cx, cy);
   if (nType != SIZE_MINIMIZED)
     return;
-  m_bTrayWanted = TRUE;
-  AddTrayIcon();
+  m_tray.Add(m_hWnd, m_accountant.LastTime());
   ShowWindow(SW_HIDE);
+}
+
+void CLimitWnd::OnTimer(UINT nIDEvent) {
+  if (nIDEvent == kTickTimerId) {
+    InvalidateRect(nullptr, FALSE);
+    m_accountant.Tick();
+  }
+  CWnd::OnTimer(nIDEvent);
+}
+
+Lresult CLimitWnd::OnTaskbarCreated(Wparam, Lparam) {
+  m_tray.OnTaskbarCreated(m_accountant.LastTime());
+  return 0;
 }
 
 void CLimitWnd::OnClose() {
@@ -112,7 +111,7 @@ void CLimitWnd::OnClose() {
     ShowWindow(SW_HIDE);
     return;
   }
-  m_platform.Shell_NotifyIconA(NIM_DELETE, &m_nid);
+  m_tray.Remove();
   // After the exit and uninstall commands the timer is already stopped and
   // nothing may be written: the uninstall has removed the program key.
   if (m_nTimerId != 0) {
@@ -120,14 +119,24 @@ void CLimitWnd::OnClose() {
     Hwnd companion = m_platform.FindWindowA(nullptr, text::kSysconfigTitle);
     if (companion != 0)
       m_platform.PostMessageA(companion, WM_CLOSE, 0, 0);
-    SaveAccountingState();
+    m_accountant.Save();
   }
   CWnd::OnClose();
 }
 
 void CLimitWnd::OnAppExit() {
+  CloseForGood();
+}
+
+void CLimitWnd::CloseForGood() {
   m_bAllowClose = TRUE;
   PostMessage(WM_CLOSE);
+}
+
+void CLimitWnd::StopTicking() {
+  if (m_nTimerId != 0)
+    m_platform.KillTimer(m_hWnd, kTickTimerId);
+  m_nTimerId = 0;
 }
 
 // The session may still be cancelled (by another program, or by the user):
@@ -138,7 +147,7 @@ BOOL CLimitWnd::OnQueryEndSession() {
   // After the exit and uninstall commands (no timer) nothing may be written,
   // as in OnClose: the uninstall has removed the program key.
   if (m_nTimerId != 0)
-    SaveAccountingState();
+    m_accountant.Save();
   return TRUE;
 }
 
@@ -149,32 +158,9 @@ void CLimitWnd::OnEndSession(BOOL bEnding) {
   if (!bEnding)
     return;
   if (m_nTimerId != 0)
-    SaveAccountingState();
-  m_platform.Shell_NotifyIconA(NIM_DELETE, &m_nid);
-  m_bAllowClose = TRUE;
-  PostMessage(WM_CLOSE);
-}
-
-void CLimitWnd::SaveAccountingState() {
-  WriteNumber(reg::kLastDate, m_nLastDate);
-  WriteNumber(reg::kLastTime, m_nLastTime);
-}
-
-void CLimitWnd::WriteNumber(const char* valueName, std::int32_t value) {
-  WriteRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, valueName, value);
-}
-
-std::string CLimitWnd::ReadRegString(Hkey root, const char* keyPath, const char* valueName) {
-  return hg::ReadRegString(m_platform, root, keyPath, valueName);
-}
-
-void CLimitWnd::WriteRegString(Hkey root, const char* keyPath, const char* valueName,
-                               const char* text) {
-  hg::WriteRegString(m_platform, root, keyPath, valueName, text);
-}
-
-LONG CLimitWnd::DeleteRegValue(Hkey root, const char* keyPath, const char* valueName) {
-  return hg::DeleteRegValue(m_platform, root, keyPath, valueName);
+    m_accountant.Save();
+  m_tray.Remove();
+  CloseForGood();
 }
 
 } // namespace hg

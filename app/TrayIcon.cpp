@@ -1,21 +1,47 @@
-// The tray icon: its record, the tooltip, and the popup menu a button press
-// on it opens.
-#include "app/LimitWnd.h"
+#include "app/TrayIcon.h"
+
+#include "accounting/TipSuffix.h"
 #include "platform/framework/WinApp.h"
 #include "res/Texts.h"
 #include "res/resource.h"
-#include "store/ValueNames.h"
 #include "util/FormatText.h"
-
-#include <cstring>
 
 namespace hg {
 namespace {
-constexpr int kMenuAboveCursor = 10;
 constexpr UINT kBalloonTimeoutMs = 10000;
+
+UINT BalloonText(Balloon balloon) {
+  switch (balloon) {
+  case Balloon::TenMinutes:
+    return IDS_NOTICE_10MIN;
+  case Balloon::FiveMinutes:
+    return IDS_NOTICE_5MIN;
+  case Balloon::OneMinute:
+    return IDS_NOTICE_1MIN;
+  case Balloon::DaySpent:
+    return IDS_NOTICE_DAY_SPENT;
+  case Balloon::None:
+    break;
+  }
+  return 0;
+}
 } // namespace
 
-void CLimitWnd::BuildTrayRecord(Hwnd hwnd, UINT flags) {
+CTrayIcon::~CTrayIcon() {
+  if (m_hTrayIcon != 0)
+    m_platform.DestroyIcon(m_hTrayIcon);
+}
+
+void CTrayIcon::Load() {
+  AfxLoadString(m_platform, IDS_TIP_FORMAT, m_szTipFormat);
+  m_hTrayIcon =
+      m_platform.LoadImageA(IDR_MAINFRAME, IMAGE_ICON, m_platform.GetSystemMetrics(SM_CXSMICON),
+                            m_platform.GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
+  // Not in the tray yet: a removal before the window went there names no window.
+  BuildRecord(0, NIF_MESSAGE | NIF_ICON);
+}
+
+void CTrayIcon::BuildRecord(Hwnd hwnd, UINT flags) {
   m_nid = NotifyIconDataA{};
   m_nid.cbSize = kNotifyIconDataV2Size;
   m_nid.hWnd = hwnd;
@@ -25,8 +51,15 @@ void CLimitWnd::BuildTrayRecord(Hwnd hwnd, UINT flags) {
   m_nid.hIcon = m_hTrayIcon;
 }
 
-void CLimitWnd::AddTrayIcon() {
-  BuildTrayRecord(m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+void CTrayIcon::Add(Hwnd hwnd, std::int32_t remaining) {
+  m_hWnd = hwnd;
+  m_nShownTime = remaining;
+  m_bTrayWanted = true;
+  AddIcon();
+}
+
+void CTrayIcon::AddIcon() {
+  BuildRecord(m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
   FormatTooltip(m_nid.szTip, sizeof m_nid.szTip);
   m_bTrayAdded = m_platform.Shell_NotifyIconA(NIM_ADD, &m_nid);
   // An icon the shell already holds (it came back before this add) refuses
@@ -35,13 +68,33 @@ void CLimitWnd::AddTrayIcon() {
     m_bTrayAdded = m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid);
 }
 
-Lresult CLimitWnd::OnTaskbarCreated(Wparam, Lparam) {
+void CTrayIcon::OnTaskbarCreated(std::int32_t remaining) {
+  m_nShownTime = remaining;
   if (m_bTrayWanted)
-    AddTrayIcon();
-  return 0;
+    AddIcon();
 }
 
-void CLimitWnd::ShowBalloon(UINT textId) {
+void CTrayIcon::ShowRemaining(std::int32_t seconds) {
+  m_nShownTime = seconds;
+  Refresh();
+}
+
+void CTrayIcon::ShowUsage(const DayTable& days, const std::int32_t (&seconds)[kUsageDays]) {
+  char format[64];
+  char marks[64];
+  AfxLoadString(m_platform, IDS_TIP_DAYS, format);
+  AfxLoadString(m_platform, IDS_DAY_MARKS, marks);
+  const int minutes[3] = {seconds[0] / 60, seconds[1] / 60, seconds[2] / 60};
+  FormatTipSuffix(m_szTipSuffix, sizeof m_szTipSuffix, format, marks, days.dayOfMonth, minutes);
+}
+
+void CTrayIcon::ShowNotice(const Notice& notice) {
+  if (notice.balloon != Balloon::None)
+    ShowBalloon(BalloonText(notice.balloon));
+  m_wndNotice.ShowCountdown(notice.countdown);
+}
+
+void CTrayIcon::ShowBalloon(UINT textId) {
   if (!m_bTrayAdded)
     return;
   m_nid.uFlags = NIF_INFO;
@@ -52,7 +105,7 @@ void CLimitWnd::ShowBalloon(UINT textId) {
   m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid);
 }
 
-void CLimitWnd::FormatTooltip(char* tip, std::size_t size) const {
+void CTrayIcon::FormatTooltip(char* tip, std::size_t size) const {
   // Whole minutes truncated toward zero: -1 s shows 00, -60 s shows -1.
   // The text (at most about 80 bytes) always fits the tip; were it ever
   // longer it would be cut, as the shell cuts a long tip.
@@ -60,16 +113,16 @@ void CLimitWnd::FormatTooltip(char* tip, std::size_t size) const {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #endif
-  FormatText(tip, size, m_szTipFormat, m_nLastTime / 60, m_szTipSuffix);
+  FormatText(tip, size, m_szTipFormat, m_nShownTime / 60, m_szTipSuffix);
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
 }
 
-void CLimitWnd::RefreshTooltip() {
+void CTrayIcon::Refresh() {
   // An add the shell refused (not ready yet at logon) is tried again.
   if (m_bTrayWanted && !m_bTrayAdded) {
-    AddTrayIcon();
+    AddIcon();
     return;
   }
   FormatTooltip(m_nid.szTip, sizeof m_nid.szTip);
@@ -78,36 +131,6 @@ void CLimitWnd::RefreshTooltip() {
   if (m_bTrayAdded)
     m_nid.uFlags = NIF_TIP;
   m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid);
-}
-
-Lresult CLimitWnd::OnTrayNotify(Wparam wParam, Lparam lParam) {
-  if (wParam != kTrayIconId)
-    return 1;
-  if (lParam != WM_LBUTTONDOWN && lParam != WM_RBUTTONDOWN)
-    return 1;
-
-  // A fresh menu on every press, so a password set or cleared since the
-  // last one shows in the first item's label.
-  Hmenu menu = m_platform.LoadMenuA(IDR_MAINFRAME);
-  if (ReadRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kPassword).empty()) {
-    char label[64];
-    AfxLoadString(m_platform, IDS_SET_PASSWORD_ITEM, label);
-    MenuItemInfoA info;
-    info.fMask = MIIM_TYPE;
-    info.fType = MFT_STRING;
-    info.dwTypeData = label;
-    info.cch = static_cast<UINT>(std::strlen(label));
-    m_platform.SetMenuItemInfoA(menu, ID_CHANGE_PASSWORD, FALSE, info);
-  }
-  Point cursor;
-  m_platform.GetCursorPos(&cursor);
-  m_platform.SetForegroundWindow(m_hWnd);
-  m_platform.TrackPopupMenu(m_platform.GetSubMenu(menu, 0), TPM_RIGHTBUTTON, cursor.x,
-                            cursor.y - kMenuAboveCursor, m_hWnd);
-  // Without a message after the menu, its next showing can close at once.
-  m_platform.PostMessageA(m_hWnd, WM_NULL, 0, 0);
-  m_platform.DestroyMenu(menu);
-  return 1;
 }
 
 } // namespace hg

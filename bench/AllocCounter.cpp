@@ -37,7 +37,9 @@ void Count() {
 }
 } // namespace
 
-std::uint64_t HeapAllocations() { return g_allocations; }
+std::uint64_t HeapAllocations() {
+  return g_allocations;
+}
 
 void TraceAllocations(bool on) {
   if (on) {
@@ -67,7 +69,9 @@ void* realloc(void* block, std::size_t size) noexcept {
   Count();
   return __libc_realloc(block, size);
 }
-void free(void* block) noexcept { __libc_free(block); }
+void free(void* block) noexcept {
+  __libc_free(block);
+}
 void* aligned_alloc(std::size_t alignment, std::size_t size) noexcept {
   Count();
   return __libc_memalign(alignment, size);
@@ -95,8 +99,12 @@ void* Allocate(std::size_t size) {
 }
 } // namespace
 
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
+void* operator new(std::size_t size) {
+  return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+  return Allocate(size);
+}
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
   Count();
   return __libc_malloc(size == 0 ? 1 : size);
@@ -105,9 +113,21 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
   Count();
   return __libc_malloc(size == 0 ? 1 : size);
 }
-void operator delete(void* block) noexcept { __libc_free(block); }
-void operator delete[](void* block) noexcept { __libc_free(block); }
-void operator delete(void* block, std::size_t) noexcept { __libc_free(block); }
-void operator delete[](void* block, std::size_t) noexcept { __libc_free(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { __libc_free(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { __libc_free(block); }
+void operator delete(void* block) noexcept {
+  __libc_free(block);
+}
+void operator delete[](void* block) noexcept {
+  __libc_free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+  __libc_free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+  __libc_free(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+  __libc_free(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+  __libc_free(block);
+}

@@ -55,10 +55,10 @@ void BM_Recount(benchmark::State& state) {
   const std::size_t recordsBefore = p.platform.EventRecordsRead();
   const std::uint64_t allocationsBefore = HeapAllocations();
   for (auto _ : state)
-    p.wnd->RecountUsage();
+    p.wnd->m_accountant.RecountUsage();
   ReportReadsAndAllocations(state, p, callsBefore, recordsBefore, allocationsBefore);
   // Ten hours of use on each of the two days read, and the open hour now.
-  if (p.wnd->m_nDayUsage[0] <= 0 || p.wnd->m_nDayUsage[1] <= 0)
+  if (p.wnd->m_accountant.DayUsage(0) <= 0 || p.wnd->m_accountant.DayUsage(1) <= 0)
     state.SkipWithError("the recount found no use: the log is not what it should be");
 }
 BENCHMARK(BM_Recount)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
@@ -99,11 +99,11 @@ void BM_RecountDailyLog(benchmark::State& state) {
   const std::size_t recordsBefore = p.platform.EventRecordsRead();
   const std::uint64_t allocationsBefore = HeapAllocations();
   for (auto _ : state)
-    p.wnd->RecountUsage();
+    p.wnd->m_accountant.RecountUsage();
   ReportReadsAndAllocations(state, p, callsBefore, recordsBefore, allocationsBefore);
   // 07:30 to 12:00 and 13:00 to 20:00 today; 07:30 to 12:00 and 13:00 to 22:00 yesterday.
-  state.counters["today_min"] = p.wnd->m_nDayUsage[0] / 60;
-  state.counters["yesterday_min"] = p.wnd->m_nDayUsage[1] / 60;
+  state.counters["today_min"] = p.wnd->m_accountant.DayUsage(0) / 60;
+  state.counters["yesterday_min"] = p.wnd->m_accountant.DayUsage(1) / 60;
 }
 BENCHMARK(BM_RecountDailyLog)->Unit(benchmark::kMicrosecond);
 

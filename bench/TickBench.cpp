@@ -1,5 +1,6 @@
 // The one-second tick of a running program, on ticks that do not recount:
 // the cost every second of every day, and its heap allocations (goal: none).
+#include "AccountantTestAccess.h"
 #include "bench/AllocCounter.h"
 #include "bench/BenchPrograms.h"
 
@@ -33,9 +34,9 @@ public:
     p.platform.SetTime(m_start);
     p.platform.KillTimer(p.hwnd, kTickTimerId);
     p.platform.SetTimer(p.hwnd, kTickTimerId, kTickPeriodMs);
-    p.wnd->m_nLastTime = kRemainingTop;
+    AccountantTestAccess::SetLastTime(p.wnd->m_accountant, kRemainingTop);
   }
-  bool NearRecount() const { return p.wnd->m_nLastTime % 600 == 1; }
+  bool NearRecount() const { return p.wnd->m_accountant.LastTime() % 600 == 1; }
 
   test::Program p;
 

@@ -7,7 +7,7 @@
 
 namespace hg {
 
-void WriteRegString(Platform& platform, Hkey root, const char* keyPath, const char* valueName,
+void WriteRegString(SystemPlatform& platform, Hkey root, const char* keyPath, const char* valueName,
                     const char* text) {
   Hkey key = 0;
   LONG status = platform.RegOpenKeyExA(root, keyPath, KEY_WRITE, &key);
@@ -21,7 +21,7 @@ void WriteRegString(Platform& platform, Hkey root, const char* keyPath, const ch
   platform.RegCloseKey(key);
 }
 
-std::string ReadRegString(Platform& platform, Hkey root, const char* keyPath,
+std::string ReadRegString(SystemPlatform& platform, Hkey root, const char* keyPath,
                           const char* valueName) {
   Hkey key = 0;
   if (platform.RegOpenKeyExA(root, keyPath, KEY_READ, &key) != ERROR_SUCCESS)
@@ -39,7 +39,8 @@ std::string ReadRegString(Platform& platform, Hkey root, const char* keyPath,
   return std::string(text, strnlen(text, size));
 }
 
-LONG DeleteRegValue(Platform& platform, Hkey root, const char* keyPath, const char* valueName) {
+LONG DeleteRegValue(SystemPlatform& platform, Hkey root, const char* keyPath,
+                    const char* valueName) {
   Hkey key = 0;
   LONG status = platform.RegOpenKeyExA(root, keyPath, KEY_WRITE, &key);
   if (status != ERROR_SUCCESS)
@@ -68,20 +69,20 @@ std::int32_t ParseStoredNumber(const char* text) {
   return static_cast<std::int32_t>(magnitude >= kCap ? kCap - 1 : magnitude);
 }
 
-std::int32_t ReadRegNumber(Platform& platform, Hkey root, const char* keyPath,
+std::int32_t ReadRegNumber(SystemPlatform& platform, Hkey root, const char* keyPath,
                            const char* valueName, std::int32_t defaultValue) {
   std::string text = ReadRegString(platform, root, keyPath, valueName);
   return text.empty() ? defaultValue : ParseStoredNumber(text.c_str());
 }
 
-void WriteRegNumber(Platform& platform, Hkey root, const char* keyPath, const char* valueName,
+void WriteRegNumber(SystemPlatform& platform, Hkey root, const char* keyPath, const char* valueName,
                     std::int32_t value) {
   char text[16];
   FormatText(text, sizeof text, "%d", value);
   WriteRegString(platform, root, keyPath, valueName, text);
 }
 
-void WriteAutostartEntry(Platform& platform) {
+void WriteAutostartEntry(SystemPlatform& platform) {
   char path[256] = {};
   DWORD length = platform.GetModuleFileNameA(path, sizeof path);
   // A path cut at the buffer's end is not terminated on older Windows.

@@ -8,7 +8,9 @@ namespace {
 FailureHandler s_handler = nullptr;
 }
 
-void SetFailureHandler(FailureHandler handler) { s_handler = handler; }
+void SetFailureHandler(FailureHandler handler) {
+  s_handler = handler;
+}
 
 void Fail(const char* file, int line, const std::string& what) {
   if (s_handler != nullptr)

@@ -161,9 +161,9 @@ int FuzzEventRecord(const std::uint8_t* data, std::size_t size) {
   p.platform.AddRawEventRecord(older);
   p.Start();
   HG_FUZZ_CHECK(p.Alive(), "no window");
-  p.wnd->RecountUsage();
-  CheckStoredNumber(p, reg::kLastDate, p.wnd->m_nLastDate);
-  CheckStoredNumber(p, reg::kLastTime, p.wnd->m_nLastTime);
+  p.wnd->m_accountant.RecountUsage();
+  CheckStoredNumber(p, reg::kLastDate, p.wnd->m_accountant.LastDate());
+  CheckStoredNumber(p, reg::kLastTime, p.wnd->m_accountant.LastTime());
   CheckTimeText(p, reg::kStartTime);
   CheckTimeText(p, reg::kEndTime);
   std::optional<std::string> dayTotal = p.Get(reg::kDayTotal);
@@ -182,10 +182,12 @@ int FuzzEventRecord(const std::uint8_t* data, std::size_t size) {
   bool broken = !ReferenceRecord(t, tail.size(), 0, &length, &source);
   if (oneRead && (nothing || broken)) {
     std::int32_t used = nothing ? 3660 : 60;
-    HG_FUZZ_CHECK(p.wnd->m_nDayUsage[0] == used, std::to_string(p.wnd->m_nDayUsage[0]));
+    HG_FUZZ_CHECK(p.wnd->m_accountant.DayUsage(0) == used,
+                  std::to_string(p.wnd->m_accountant.DayUsage(0)));
     for (int i = 1; i < kUsageDays; ++i)
-      HG_FUZZ_CHECK(p.wnd->m_nDayUsage[i] == 0, "day " + std::to_string(i));
-    HG_FUZZ_CHECK(p.wnd->m_nLastTime == 240 * 60 - used, std::to_string(p.wnd->m_nLastTime));
+      HG_FUZZ_CHECK(p.wnd->m_accountant.DayUsage(i) == 0, "day " + std::to_string(i));
+    HG_FUZZ_CHECK(p.wnd->m_accountant.LastTime() == 240 * 60 - used,
+                  std::to_string(p.wnd->m_accountant.LastTime()));
     std::string list = earlier;
     if (nothing)
       list += "\n01/05 07:00:00 - 01/05 08:00:00 (60min)";
@@ -194,10 +196,11 @@ int FuzzEventRecord(const std::uint8_t* data, std::size_t size) {
 
   p.Tick(1);
   std::optional<std::string> lastTime = p.Get(reg::kLastTime);
-  HG_FUZZ_CHECK(lastTime && ParseStoredNumber(lastTime->c_str()) ==
-                                (p.wnd->m_nLastTime < 0 ? 0 : p.wnd->m_nLastTime),
+  HG_FUZZ_CHECK(lastTime &&
+                    ParseStoredNumber(lastTime->c_str()) ==
+                        (p.wnd->m_accountant.LastTime() < 0 ? 0 : p.wnd->m_accountant.LastTime()),
                 "LastTime after a tick");
-  CheckStoredNumber(p, reg::kLastDate, p.wnd->m_nLastDate);
+  CheckStoredNumber(p, reg::kLastDate, p.wnd->m_accountant.LastDate());
   HG_FUZZ_CHECK(p.Get(reg::kEndTime) == std::string("01/05 09:00:01"), "EndTime of the tick");
   HG_FUZZ_CHECK(p.platform.LiveAllocations() == 0, "a record buffer was not released");
   HG_FUZZ_CHECK(p.platform.OpenEventLogs() == 0, "the log was left open");

@@ -327,8 +327,8 @@ private:
     sim::SimPlatform& ui = m_p.platform;
     TakeSnapshot();
     m_tBefore = ui.Now();
-    m_adjustBefore = m_p.wnd->m_nAdjustTime;
-    m_dateBefore = m_p.wnd->m_nLastDate;
+    m_adjustBefore = m_p.wnd->m_accountant.AdjustTime();
+    m_dateBefore = m_p.wnd->m_accountant.LastDate();
     bool ticked = false;
     bool continuous = true; // no jump: every write happened between m_tBefore and now
     Trace("step at %lld: ", static_cast<long long>(m_tBefore));
@@ -356,7 +356,7 @@ private:
     case 5: {
       // Just before the next accounting midnight.
       LocalTm local;
-      std::int64_t adjust = std::int64_t{m_p.wnd->m_nAdjustTime} * 60;
+      std::int64_t adjust = std::int64_t{m_p.wnd->m_accountant.AdjustTime()} * 60;
       if (ui.GetLocalTm(ui.Now() - adjust, &local)) {
         std::int64_t midnight =
             ui.MakeLocalTime(LocalTm{local.year, local.month, local.day + 1, 0, 0, 0});
@@ -573,7 +573,7 @@ private:
   // also be cleared to the empty text) and reads back as the field it came
   // from, where the field is meant to hold the stored value.
   void CheckWrittenNumbers(bool ticked) {
-    const CLimitWnd& w = *m_p.wnd;
+    const CAccountant& w = m_p.wnd->m_accountant;
     for (int i = 0; i < kNumberValueCount; ++i) {
       if (!m_written[i])
         continue;
@@ -586,21 +586,21 @@ private:
       case kLimit:
         // A key that cannot be read gives the recount the default instead.
         if (!m_faults.unreadable)
-          HG_FUZZ_CHECK(value == w.m_nLimitTime, what + " vs " + Number(w.m_nLimitTime));
+          HG_FUZZ_CHECK(value == w.LimitTime(), what + " vs " + Number(w.LimitTime()));
         break;
       case kDate:
-        HG_FUZZ_CHECK(value == w.m_nLastDate, what + " vs " + Number(w.m_nLastDate));
+        HG_FUZZ_CHECK(value == w.LastDate(), what + " vs " + Number(w.LastDate()));
         break;
       case kTime:
         // After a tick the stored remainder is the field, or 0 once spent.
         if (ticked)
-          HG_FUZZ_CHECK(value == std::max(w.m_nLastTime, 0), what + " vs " + Number(w.m_nLastTime));
+          HG_FUZZ_CHECK(value == std::max(w.LastTime(), 0), what + " vs " + Number(w.LastTime()));
         break;
       case kTimeAdjust:
-        HG_FUZZ_CHECK(value == w.m_nLastTimeAdjust, what + " vs " + Number(w.m_nLastTimeAdjust));
+        HG_FUZZ_CHECK(value == w.LastTimeAdjust(), what + " vs " + Number(w.LastTimeAdjust()));
         break;
       default:
-        HG_FUZZ_CHECK(value == w.m_nAdjustTime, what + " vs " + Number(w.m_nAdjustTime));
+        HG_FUZZ_CHECK(value == w.AdjustTime(), what + " vs " + Number(w.AdjustTime()));
         break;
       }
     }
@@ -630,12 +630,12 @@ private:
     // With no window the object still holds what the start-up settled.
     if (m_p.wnd == nullptr || (!m_p.Alive() && m_p.hwnd != 0))
       return;
-    const CLimitWnd& w = *m_p.wnd;
+    const CAccountant& w = m_p.wnd->m_accountant;
     // The day is the stored one (a clock turned back) or today's.
-    std::int32_t today = Key(m_p.platform.Now(), w.m_nAdjustTime);
+    std::int32_t today = Key(m_p.platform.Now(), w.AdjustTime());
     std::int32_t stored = m_before[kDate] ? ParseStoredNumber(m_before[kDate]->data.c_str()) : 0;
-    HG_FUZZ_CHECK(w.m_nLastDate == today || w.m_nLastDate == stored,
-                  "start-up day " + Number(w.m_nLastDate) + ", today " + Number(today) +
+    HG_FUZZ_CHECK(w.LastDate() == today || w.LastDate() == stored,
+                  "start-up day " + Number(w.LastDate()) + ", today " + Number(today) +
                       ", stored " + Number(stored));
     CheckWrittenNumbers(false);
     if (m_p.Alive())
@@ -648,7 +648,7 @@ private:
     std::optional<std::string> date = m_p.Get(reg::kLastDate);
     bool alive = m_p.Alive();
     std::int64_t tAfter = m_p.platform.Now();
-    std::int32_t adjustAfter = alive ? m_p.wnd->m_nAdjustTime : m_adjustBefore;
+    std::int32_t adjustAfter = alive ? m_p.wnd->m_accountant.AdjustTime() : m_adjustBefore;
     std::set<std::int32_t> keys;
     if (continuous)
       keys = KeysBetween(m_tBefore, tAfter, m_adjustBefore, adjustAfter);
@@ -662,9 +662,9 @@ private:
     }
     if (!alive)
       return; // the window is gone, and its object with it
-    const CLimitWnd& w = *m_p.wnd;
-    HG_FUZZ_CHECK(w.m_nLastDate == m_dateBefore || keys.count(w.m_nLastDate) > 0,
-                  "the day became " + Number(w.m_nLastDate) + ", held " + Number(m_dateBefore));
+    const CAccountant& w = m_p.wnd->m_accountant;
+    HG_FUZZ_CHECK(w.LastDate() == m_dateBefore || keys.count(w.LastDate()) > 0,
+                  "the day became " + Number(w.LastDate()) + ", held " + Number(m_dateBefore));
     CheckWrittenNumbers(ticked);
     CheckTray();
   }

@@ -12,8 +12,12 @@
 namespace hg::fuzz {
 namespace {
 
-bool IsBlank(char c) { return c != '\0' && std::strchr(" \t\n\v\f\r", c) != nullptr; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+  return c != '\0' && std::strchr(" \t\n\v\f\r", c) != nullptr;
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 std::int32_t ReferenceNumber(const char* text) {
   std::size_t i = 0;

@@ -3,7 +3,7 @@
 // run by a scripted user, message boxes, and the power-off, privilege and
 // file requests, recorded and never performed.
 #pragma once
-#include "accounting/SessionScan.h"
+#include "platform/EventRecord.h"
 #include "platform/Platform.h"
 
 #include <deque>

@@ -1,6 +1,7 @@
 // Calls that fail: the program carries on and loses nothing else. (Faults of
 // the event log, the timer, the tray and the dialogs are exercised beside
 // the behaviour they interrupt, in the other scenario tests.)
+#include "AccountantTestAccess.h"
 #include "ProgramHarness.h"
 #include "res/resource.h"
 
@@ -19,7 +20,7 @@ TEST(FaultInjectionTest, UncreatableProgramKeyRunsOnDefaultsAndStoresNothing) {
             "\"C:\\Program Files\\Hourgauge\\hourgauge.exe\"")
       << "the autostart entry lives elsewhere and is still written";
   p.Tick(40);
-  EXPECT_EQ(p.wnd->m_nLastTime, 3600 - 10) << "counted in memory all the same";
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 3600 - 10) << "counted in memory all the same";
   EXPECT_FALSE(p.platform.RegKeyExists(reg::kProgramKey));
 }
 
@@ -45,8 +46,8 @@ TEST(FaultInjectionTest, ValuesOfAnotherTypeReadAsTheirBytes) {
   p.platform.SetRegRaw(reg::kProgramKey, "AdjustTime", REG_BINARY, "30");
   p.platform.SetRegRaw(reg::kProgramKey, "PASSWORD", REG_DWORD, std::string("\0\0\0\0", 4));
   p.Start();
-  EXPECT_EQ(p.wnd->m_nLimitTime, 0) << "\"Z\" has no digits";
-  EXPECT_EQ(p.wnd->m_nAdjustTime, 30);
+  EXPECT_EQ(p.wnd->m_accountant.LimitTime(), 0) << "\"Z\" has no digits";
+  EXPECT_EQ(p.wnd->m_accountant.AdjustTime(), 30);
   // A password whose bytes read as empty text protects nothing.
   p.platform.PressEscape();
   p.platform.PostMessageA(p.hwnd, WM_COMMAND, ID_SETTINGS, 0);
@@ -63,7 +64,7 @@ TEST(FaultInjectionTest, RefusedTokenAndRefusedPowerOffLeaveTheProgramRunning) {
   p.platform.RefuseProcessToken();
   p.platform.RefusePowerOff();
   p.Start();
-  p.wnd->m_nLastTime = 0;
+  AccountantTestAccess::SetLastTime(p.wnd->m_accountant, 0);
   p.Tick(2);
   EXPECT_EQ(p.PowerOffs(), 0u) << "no token, no privilege: no power-off request";
   EXPECT_EQ(p.Logoffs(), 2u);
@@ -94,7 +95,7 @@ TEST(FaultInjectionTest, ReadOnlyKeyDuringARunKeepsCountingAndRetriesEveryTick) 
   p.platform.MakeKeyReadOnly(reg::kProgramKey);
   p.Tick(5);
   EXPECT_EQ(p.Get("LastTime"), "999");
-  EXPECT_EQ(p.wnd->m_nLastTime, 994);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 994);
   p.platform.MakeKeyReadOnly(reg::kProgramKey, false);
   p.Tick(1);
   EXPECT_EQ(p.Get("LastTime"), "993");
@@ -112,7 +113,7 @@ TEST(HandEditedValuesTest, AdjustmentReachingBefore1970StillCounts) {
   p.Set("AdjustTime", "35791394"); // about 68 years
   p.Start();
   p.Tick(3);
-  EXPECT_EQ(p.wnd->m_nLastTime, 3597);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 3597);
   EXPECT_EQ(p.Get("EndTime"), "") << "a time without a local form is stored as empty text";
   EXPECT_EQ(p.PowerOffs(), 0u);
 }

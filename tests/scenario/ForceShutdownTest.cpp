@@ -1,5 +1,6 @@
 // The forced power-off as Windows answers it: the privilege enabled and the
 // power-off granted, or any step refused, when the session is ended instead.
+#include "AccountantTestAccess.h"
 #include "ProgramHarness.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,7 @@ protected:
     p.Set("LastDate", "752964");
     p.Set("LastTime", "0");
     p.Start();
-    p.wnd->m_nLastTime = 0;
+    AccountantTestAccess::SetLastTime(p.wnd->m_accountant, 0);
     p.platform.ClearRegJournal();
   }
   std::vector<UINT> Flags() const {

@@ -330,7 +330,7 @@ TEST_F(PowerOffNoticesTest, WarningTicksTouchNoMoreOfTheRegistryThanOrdinaryOnes
   // write EndTime and LastTime and nothing else, through the same calls.
   std::size_t ordinary = 0;
   for (int second = 0; second < 600; ++second) {
-    bool recounts = (p.wnd->m_nLastTime - 1) % 600 == 0;
+    bool recounts = (p.wnd->m_accountant.LastTime() - 1) % 600 == 0;
     p.platform.ClearRegJournal();
     p.Tick(1);
     if (recounts)

@@ -201,27 +201,27 @@ TEST_F(CommandsTest, SettingsCancelWritesNothing) {
   ui.ClearRegJournal();
   Command(ID_SETTINGS);
   EXPECT_TRUE(p.ProgramWrites().empty());
-  EXPECT_EQ(p.wnd->m_nLimitTime, 60);
+  EXPECT_EQ(p.wnd->m_accountant.LimitTime(), 60);
 }
 
 TEST_F(CommandsTest, ResetTodayGrantsAFullAllowanceFromNow) {
   ui.SetEventLog({Start(p.platform.Now() - 1500)});
   ui.Click(IDC_RESET_TODAY);
   Command(ID_SETTINGS);
-  EXPECT_EQ(p.wnd->m_nLastTime, 3600);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 3600);
   EXPECT_EQ(p.Get("LastTimeAdjust"), "1500");
   EXPECT_EQ(p.Tip().substr(0, 17), "LastTime( 60min )");
   // Later recounts count the allowance from the reset.
   p.Tick(600);
-  p.wnd->RecountUsage();
-  EXPECT_EQ(p.wnd->m_nLastTime, 3600 - 600);
+  p.wnd->m_accountant.RecountUsage();
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 3600 - 600);
 }
 
 TEST_F(CommandsTest, LimitBelowTodaysUseLeadsToThePowerOff) {
   ui.SetEventLog({Start(p.platform.Now() - 1500)});
   ui.Type(IDC_DAILY_LIMIT, "20").Click(IDOK);
   Command(ID_SETTINGS);
-  EXPECT_EQ(p.wnd->m_nLastTime, 0);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 0);
   EXPECT_EQ(p.Get("LimitTime"), "20");
   p.Tick(1);
   EXPECT_EQ(p.PowerOffs(), 1u);

@@ -1,4 +1,5 @@
 // The one-second tick, driven second by second on the simulated clock.
+#include "AccountantTestAccess.h"
 #include "ProgramHarness.h"
 
 #include <gtest/gtest.h>
@@ -43,29 +44,29 @@ TEST_F(TickTest, OtherTimerIdsChangeNothing) {
   p.platform.PostMessageA(p.hwnd, WM_TIMER, 7, 0);
   p.platform.Pump();
   EXPECT_TRUE(p.platform.RegJournal().empty());
-  EXPECT_EQ(p.wnd->m_nLastTime, 1000);
-  EXPECT_EQ(p.wnd->m_nTickCount, 0);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 1000);
+  EXPECT_EQ(p.wnd->m_accountant.TickCount(), 0);
 }
 
 TEST_F(TickTest, SpentDayPowersOffAtThe91stTick) {
   p.platform.SetEventLog({Start(p.Local(2024, 1, 5, 7, 0))}); // two hours used
   StartWith("0");
   p.Tick(29);
-  EXPECT_EQ(p.wnd->m_nLastTime, 31);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 31);
   p.Tick(1); // the 30th: the log takes over, floored at a minute
-  EXPECT_EQ(p.wnd->m_nLastTime, 60);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 60);
   EXPECT_EQ(p.Get("LastTime"), "60");
   EXPECT_EQ(p.PowerOffs(), 0u);
   p.Tick(60);
-  EXPECT_EQ(p.wnd->m_nLastTime, 0);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 0);
   EXPECT_EQ(p.PowerOffs(), 0u);
   p.Tick(1);
   EXPECT_EQ(p.PowerOffs(), 1u);
   EXPECT_EQ(p.Get("LastTime"), "0") << "the power-off's 0 is the tick's last write";
-  EXPECT_EQ(p.wnd->m_nLastTime, -1);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), -1);
   p.Tick(2);
   EXPECT_EQ(p.PowerOffs(), 3u) << "repeated every second while the PC stays on";
-  EXPECT_EQ(p.wnd->m_nLastTime, -3);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), -3);
 }
 
 TEST_F(TickTest, LimitZeroAlsoPowersOffAtThe91stTick) {
@@ -84,19 +85,19 @@ TEST_F(TickTest, RecountAtMultiplesOf600) {
   std::size_t before = p.platform.EventRecordsRead();
   p.Tick();
   EXPECT_GT(p.platform.EventRecordsRead(), before) << "600 recounts";
-  EXPECT_EQ(p.wnd->m_nLastTime, 3600 - 101);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 3600 - 101);
 }
 
 TEST_F(TickTest, RemainingOneGoesToZeroThenPowersOff) {
   p.platform.SetEventLog({Start(p.Local(2024, 1, 5, 6, 0))});
   StartWith("3000");
   p.Tick(30); // recount finds the day spent: floor 60
-  p.wnd->m_nLastTime = 1;
+  AccountantTestAccess::SetLastTime(p.wnd->m_accountant, 1);
   p.Tick(1);
-  EXPECT_EQ(p.wnd->m_nLastTime, 0);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 0);
   EXPECT_EQ(p.PowerOffs(), 0u);
   p.Tick(1);
-  EXPECT_EQ(p.wnd->m_nLastTime, -1);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), -1);
   EXPECT_EQ(p.PowerOffs(), 1u);
 }
 
@@ -109,7 +110,7 @@ TEST_F(TickTest, TooltipMinutesTruncateTowardZero) {
                {60, "LastTime( 00min )"},   {0, "LastTime( 00min )"},
                {-59, "LastTime( -1min )"},  {7200, "LastTime( 119min )"}};
   for (const auto& c : cases) {
-    p.wnd->m_nLastTime = c.remaining;
+    AccountantTestAccess::SetLastTime(p.wnd->m_accountant, c.remaining);
     p.Tick(); // decrements before it shows
     if (c.remaining > 0 && (c.remaining - 1) % 600 == 0)
       continue; // a recount would replace the value
@@ -131,7 +132,7 @@ TEST_F(TickTest, DayChangeWhileRunning) {
   EXPECT_EQ(p.Get("LastDate"), "752965");
   EXPECT_EQ(p.Get("LastTime"), "2699");
   EXPECT_EQ(p.Get("LastTimeAdjust"), "");
-  EXPECT_EQ(p.wnd->m_nLastTimeAdjust, 0);
+  EXPECT_EQ(p.wnd->m_accountant.LastTimeAdjust(), 0);
   p.Tick(1);
   EXPECT_EQ(p.PowerOffs(), 1u) << "only the changing tick powers off";
 }
@@ -154,7 +155,7 @@ TEST_F(TickTest, RefusedPowerOffIsRepeated) {
   p.Set("LastDate", "752964");
   p.Set("LastTime", "0");
   p.Start();
-  p.wnd->m_nLastTime = 0;
+  AccountantTestAccess::SetLastTime(p.wnd->m_accountant, 0);
   p.Tick(3);
   // Without the privilege the power-off cannot be asked for: the session is
   // ended instead, once a tick.
@@ -175,18 +176,18 @@ TEST_F(TickTest, RefusedPowerOffIsRepeated) {
 TEST_F(TickTest, ClockTurnedBackWhileRunningIsSeenByTheNextTick) {
   StartWith("1000");
   p.Tick(5);
-  EXPECT_EQ(p.wnd->m_nTickCount, 5);
+  EXPECT_EQ(p.wnd->m_accountant.TickCount(), 5);
   const std::int64_t elapsed = p.platform.ElapsedMs();
   p.platform.SetTime(p.platform.Now() - 86400);
   EXPECT_EQ(p.platform.ElapsedMs(), elapsed) << "setting the clock is no elapsed time";
   p.Tick();
-  EXPECT_EQ(p.wnd->m_nTickCount, 6);
+  EXPECT_EQ(p.wnd->m_accountant.TickCount(), 6);
   EXPECT_EQ(p.PowerOffs(), 1u);
   EXPECT_EQ(p.Get("LastDate"), "752963");
   EXPECT_EQ(p.Get("EndTime"), "01/04 09:00:06");
   EXPECT_EQ(p.Get("LastTime"), "3599") << "the new day's allowance less the tick";
   p.Tick(3);
-  EXPECT_EQ(p.wnd->m_nTickCount, 9);
+  EXPECT_EQ(p.wnd->m_accountant.TickCount(), 9);
   EXPECT_EQ(p.PowerOffs(), 1u) << "only the changing tick powers off";
   EXPECT_EQ(p.Get("EndTime"), "01/04 09:00:09");
   EXPECT_EQ(p.Get("LastTime"), "3596");
@@ -233,7 +234,7 @@ TEST(WeekScenarioTest, AWeekAcrossTheSpringClockChange) {
   startRun(29, 16, 0);
   EXPECT_EQ(run->Get("LastTime"), "3600");
   run->Tick(40 * 60);
-  EXPECT_EQ(run->wnd->m_nDayUsage[0] / 60, 40);
+  EXPECT_EQ(run->wnd->m_accountant.DayUsage(0) / 60, 40);
   stopRun(29, 16, 41);
   // Saturday 30: two sessions; the second starts with what the first left.
   startRun(30, 10, 0);
@@ -245,7 +246,7 @@ TEST(WeekScenarioTest, AWeekAcrossTheSpringClockChange) {
   EXPECT_EQ(run->Get("DayTotal"), "\n03/29 16:00:00 - 03/29 16:41:00 (41min)"
                                   "\n03/30 10:00:00 - 03/30 10:30:00 (30min)");
   run->Tick(60);
-  EXPECT_LE(run->wnd->m_nLastTime, 1800) << "the log charges the morning's half hour";
+  EXPECT_LE(run->wnd->m_accountant.LastTime(), 1800) << "the log charges the morning's half hour";
   stopRun(30, 15, 5);
   // Sunday 31: the clock jumps from 02:00 to 03:00. A session from 01:30 to
   // 03:30 local lasts one real hour.
@@ -253,7 +254,7 @@ TEST(WeekScenarioTest, AWeekAcrossTheSpringClockChange) {
   EXPECT_EQ(run->Get("DayTotal2"), "\n03/29 16:00:00 - 03/29 16:41:00 (41min)"
                                    "\n03/30 10:00:00 - 03/30 10:30:00 (30min)");
   run->Tick(3600 - 20);
-  EXPECT_LE(run->wnd->m_nLastTime, 60) << "one real hour used up the allowance";
+  EXPECT_LE(run->wnd->m_accountant.LastTime(), 60) << "one real hour used up the allowance";
   EXPECT_EQ(run->PowerOffs(), 0u);
   stopRun(31, 3, 30);
   startRun(31, 9, 0);
@@ -262,8 +263,8 @@ TEST(WeekScenarioTest, AWeekAcrossTheSpringClockChange) {
                                   "\n03/31 01:30:00 - 03/31 03:30:00 (60min)");
   EXPECT_EQ(run->Get("LastTime"), "60");
   run->Tick(31);
-  EXPECT_EQ(run->wnd->m_nDayUsage[0], 3600 + 50) << "as of the recount at the 30th tick";
-  EXPECT_EQ(std::string(run->wnd->m_szTipSuffix), "\n 31日(60min) 30日(35min) 29日(41min)");
+  EXPECT_EQ(run->wnd->m_accountant.DayUsage(0), 3600 + 50) << "as of the recount at the 30th tick";
+  EXPECT_EQ(std::string(run->wnd->m_tray.TipSuffix()), "\n 31日(60min) 30日(35min) 29日(41min)");
   run->Tick(60);
   EXPECT_EQ(run->PowerOffs(), 1u) << "the spent day ends at the 91st tick";
 }

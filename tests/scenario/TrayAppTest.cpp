@@ -70,7 +70,7 @@ TEST_F(TrayAppTest, TooltipThroughAWholeMinute) {
   EXPECT_EQ(tips[28], "LastTime( 60min )"); // 3632 s, no suffix before the first recount
   EXPECT_EQ(tips[29], "LastTime( 60min )\n 5日(0min) 4日(0min) 3日(0min)");
   // Tick 30 recounted from an empty log: a full hour from then on.
-  EXPECT_EQ(p.wnd->m_nLastTime, 3600 - 31);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 3600 - 31);
   EXPECT_EQ(tips.back(), "LastTime( 59min )\n 5日(0min) 4日(0min) 3日(0min)");
 }
 

@@ -24,11 +24,11 @@ TEST_F(UsageHistoryTest, OnlyTheCurrentRunInTheLog) {
   p.Set("LastTime", "3600");
   p.platform.SetEventLog({Start(T(8, 0))});
   p.Start();
-  p.wnd->RecountUsage();
-  EXPECT_EQ(p.wnd->m_nDayUsage[0], 4500);
-  EXPECT_EQ(p.wnd->m_nLastTime, 0);
+  p.wnd->m_accountant.RecountUsage();
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(0), 4500);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 0);
   EXPECT_EQ(p.Get("LastTime"), "0");
-  EXPECT_EQ(std::string(p.wnd->m_szTipSuffix), "\n 5日(75min) 4日(0min) 3日(0min)");
+  EXPECT_EQ(std::string(p.wnd->m_tray.TipSuffix()), "\n 5日(75min) 4日(0min) 3日(0min)");
 }
 
 TEST_F(UsageHistoryTest, SuffixShowsTodayAndTheTwoDaysBefore) {
@@ -37,13 +37,13 @@ TEST_F(UsageHistoryTest, SuffixShowsTodayAndTheTwoDaysBefore) {
   p.platform.SetEventLog({Start(T(10, 45)), Stop(T(10, 0)), Start(T(9, 0)), Stop(T(18, 15, 0, 4)),
                           Start(T(17, 45, 0, 4))});
   p.Start();
-  p.wnd->RecountUsage();
+  p.wnd->m_accountant.RecountUsage();
   // 75 minutes today (60 + 75... : 09:00-10:00 and 10:45-12:00), 30 yesterday.
-  EXPECT_EQ(p.wnd->m_nDayUsage[0], 3600 + 4500);
-  EXPECT_EQ(p.wnd->m_nDayUsage[1], 1800);
-  EXPECT_EQ(std::string(p.wnd->m_szTipSuffix), "\n 5日(135min) 4日(30min) 3日(0min)");
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(0), 3600 + 4500);
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(1), 1800);
+  EXPECT_EQ(std::string(p.wnd->m_tray.TipSuffix()), "\n 5日(135min) 4日(30min) 3日(0min)");
   // The day mark is the two CP932 bytes of 日.
-  EXPECT_NE(std::string(p.wnd->m_szTipSuffix).find("\x93\xfa"), std::string::npos);
+  EXPECT_NE(std::string(p.wnd->m_tray.TipSuffix()).find("\x93\xfa"), std::string::npos);
 }
 
 TEST_F(UsageHistoryTest, CreditIsAddedToTheAllowance) {
@@ -52,8 +52,8 @@ TEST_F(UsageHistoryTest, CreditIsAddedToTheAllowance) {
   p.Set("LastTimeAdjust", "1800");
   p.platform.SetEventLog({Start(p.platform.Now() - 4000)});
   p.Start();
-  p.wnd->RecountUsage();
-  EXPECT_EQ(p.wnd->m_nLastTime, 1400);
+  p.wnd->m_accountant.RecountUsage();
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 1400);
 }
 
 TEST_F(UsageHistoryTest, UnopenableLogGivesCreditPlusTheFullLimit) {
@@ -64,10 +64,10 @@ TEST_F(UsageHistoryTest, UnopenableLogGivesCreditPlusTheFullLimit) {
   p.platform.SetEventLog({Start(T(8, 0))});
   p.platform.MakeEventLogUnopenable();
   p.Start();
-  p.wnd->RecountUsage();
-  EXPECT_EQ(p.wnd->m_nLastTime, 1900);
+  p.wnd->m_accountant.RecountUsage();
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 1900);
   for (int i = 0; i < kUsageDays; ++i)
-    EXPECT_EQ(p.wnd->m_nDayUsage[i], 0);
+    EXPECT_EQ(p.wnd->m_accountant.DayUsage(i), 0);
 }
 
 TEST_F(UsageHistoryTest, ReadFailingMidLogKeepsWhatWasCharged) {
@@ -76,8 +76,8 @@ TEST_F(UsageHistoryTest, ReadFailingMidLogKeepsWhatWasCharged) {
   p.platform.SetEventLog({Start(T(11, 0)), Stop(T(10, 0)), Start(T(9, 0))});
   p.platform.FailEventReadAt(1);
   p.Start();
-  p.wnd->RecountUsage();
-  EXPECT_EQ(p.wnd->m_nDayUsage[0], 3600);
+  p.wnd->m_accountant.RecountUsage();
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(0), 3600);
   EXPECT_EQ(p.platform.OpenEventLogs(), 0) << "the log is closed however the scan ends";
   EXPECT_EQ(p.platform.LiveAllocations(), 0);
 }
@@ -92,20 +92,21 @@ TEST_F(UsageHistoryTest, FailedAllocationEndsTheScanWithoutLeaking) {
   p.Start();
   EXPECT_EQ(p.Get("DayTotal"), "\n01/05 09:00:00 - 01/05 10:00:00 (60min)");
   p.platform.FailAllocationAfter(1);
-  p.wnd->RecountUsage();
-  EXPECT_EQ(p.wnd->m_nDayUsage[0], 3600) << "11:00 to now; the scan ended at the large record";
+  p.wnd->m_accountant.RecountUsage();
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(0), 3600)
+      << "11:00 to now; the scan ended at the large record";
   EXPECT_EQ(p.platform.LiveAllocations(), 0);
   EXPECT_EQ(p.platform.OpenEventLogs(), 0);
 
   p.platform.FailAllocationAfter(0); // not even the usual buffer
-  p.wnd->RecountUsage();
-  EXPECT_EQ(p.wnd->m_nDayUsage[0], 0);
-  EXPECT_EQ(p.wnd->m_nLastTime, 3600);
+  p.wnd->m_accountant.RecountUsage();
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(0), 0);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 3600);
   EXPECT_EQ(p.platform.LiveAllocations(), 0);
   EXPECT_EQ(p.platform.OpenEventLogs(), 0);
 
-  p.wnd->RecountUsage(); // memory again: both sessions
-  EXPECT_EQ(p.wnd->m_nDayUsage[0], 7200);
+  p.wnd->m_accountant.RecountUsage(); // memory again: both sessions
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(0), 7200);
   EXPECT_EQ(p.platform.LiveAllocations(), 0);
 }
 
@@ -114,9 +115,9 @@ TEST_F(UsageHistoryTest, SessionsAcrossMidnightWithAndWithoutAdjustment) {
   p.Set("LastDate", "752965");
   p.platform.SetEventLog({Stop(T(1, 0, 0, 6)), Start(T(23, 0, 0, 5))});
   p.Start();
-  p.wnd->RecountUsage();
-  EXPECT_EQ(p.wnd->m_nDayUsage[0], 0);
-  EXPECT_EQ(p.wnd->m_nDayUsage[1], 7200);
+  p.wnd->m_accountant.RecountUsage();
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(0), 0);
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(1), 7200);
 
   Program q;
   q.At(2024, 1, 6, 3, 0);
@@ -124,10 +125,10 @@ TEST_F(UsageHistoryTest, SessionsAcrossMidnightWithAndWithoutAdjustment) {
   q.Set("AdjustTime", "60");
   q.platform.SetEventLog({Stop(q.Local(2024, 1, 6, 2, 0)), Start(q.Local(2024, 1, 6, 0, 30))});
   q.Start();
-  q.wnd->RecountUsage();
+  q.wnd->m_accountant.RecountUsage();
   // 00:30 is 23:30 of the 5th in accounting time; "today" (the 6th) has nothing.
-  EXPECT_EQ(q.wnd->m_nDayUsage[0], 0);
-  EXPECT_EQ(q.wnd->m_nDayUsage[1], 5400);
+  EXPECT_EQ(q.wnd->m_accountant.DayUsage(0), 0);
+  EXPECT_EQ(q.wnd->m_accountant.DayUsage(1), 5400);
 }
 
 TEST_F(UsageHistoryTest, RecountReadsOnlyTheLastTwoDays) {
@@ -140,12 +141,12 @@ TEST_F(UsageHistoryTest, RecountReadsOnlyTheLastTwoDays) {
   p.platform.SetEventLog(log);
   p.Start();
   std::size_t before = p.platform.EventLogReads();
-  p.wnd->RecountUsage();
+  p.wnd->m_accountant.RecountUsage();
   // The whole short log comes in one read; the scan takes what it needs.
   EXPECT_EQ(p.platform.EventLogReads() - before, 1u);
   int total = 0;
   for (int i = 0; i < kUsageDays; ++i)
-    total += p.wnd->m_nDayUsage[i];
+    total += p.wnd->m_accountant.DayUsage(i);
   EXPECT_EQ(total, 4 * 600);
 }
 
@@ -160,16 +161,16 @@ TEST_F(UsageHistoryTest, RecountStopsAfterAboutTwoDaysOfADailyLog) {
   p.Start();
   std::size_t readsBefore = p.platform.EventLogReads();
   std::size_t recordsBefore = p.platform.EventRecordsRead();
-  p.wnd->RecountUsage();
+  p.wnd->m_accountant.RecountUsage();
 
   // Every day: 07:30:10 to 12:00 and 13:00 to 22:00; today's run is open.
   // The clock set at 10:00 and after every wake starts nothing.
-  EXPECT_EQ(p.wnd->m_nDayUsage[0], 16190 + 7 * 3600);
-  EXPECT_EQ(p.wnd->m_nDayUsage[1], 16190 + 9 * 3600);
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(0), 16190 + 7 * 3600);
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(1), 16190 + 9 * 3600);
   // The session that started 55 hours ago is the last one counted.
-  EXPECT_EQ(p.wnd->m_nDayUsage[2], 9 * 3600);
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(2), 9 * 3600);
   for (int i = 3; i < kUsageDays; ++i)
-    EXPECT_EQ(p.wnd->m_nDayUsage[i], 0) << i;
+    EXPECT_EQ(p.wnd->m_accountant.DayUsage(i), 0) << i;
 
   // The scan read as far as that session's start and at most one buffer on.
   SystemLogDay stopDay = SystemLogDayOf(p.platform, now, 2);
@@ -194,10 +195,10 @@ TEST_F(UsageHistoryTest, ClockSetDuringTheRunStartsNoSession) {
   // 10:00 uncharged.
   p.platform.SetEventLog({TimeChanged(T(10, 0)), Start(T(8, 0))});
   p.Start();
-  p.wnd->RecountUsage();
-  EXPECT_EQ(p.wnd->m_nDayUsage[0], 4 * 3600);
-  EXPECT_EQ(p.wnd->m_nLastTime, 3600);
-  EXPECT_EQ(std::string(p.wnd->m_szTipSuffix), "\n 5日(240min) 4日(0min) 3日(0min)");
+  p.wnd->m_accountant.RecountUsage();
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(0), 4 * 3600);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 3600);
+  EXPECT_EQ(std::string(p.wnd->m_tray.TipSuffix()), "\n 5日(240min) 4日(0min) 3日(0min)");
 }
 
 TEST_F(UsageHistoryTest, PreviousSessionRunsOverAClockSet) {
@@ -207,8 +208,8 @@ TEST_F(UsageHistoryTest, PreviousSessionRunsOverAClockSet) {
                           TimeChanged(T(10, 0)), Start(T(8, 0)), TimeChanged(T(7, 59, 55))});
   p.Start();
   EXPECT_EQ(p.Get("DayTotal"), "\n01/05 08:00:00 - 01/05 12:00:00 (240min)");
-  p.wnd->RecountUsage();
-  EXPECT_EQ(p.wnd->m_nDayUsage[0], 1800 + 4 * 3600);
+  p.wnd->m_accountant.RecountUsage();
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(0), 1800 + 4 * 3600);
 }
 
 TEST_F(UsageHistoryTest, ModernStandbyNightIsNotCharged) {
@@ -219,11 +220,11 @@ TEST_F(UsageHistoryTest, ModernStandbyNightIsNotCharged) {
   p.platform.SetEventLog(
       {StandbyExit(T(7, 0, 0, 6)), StandbyEnter(T(22, 0, 0, 5)), Start(T(18, 0, 0, 5))});
   p.Start();
-  p.wnd->RecountUsage();
-  EXPECT_EQ(p.wnd->m_nDayUsage[0], 3600) << "07:00 to now";
-  EXPECT_EQ(p.wnd->m_nDayUsage[1], 4 * 3600) << "18:00 to 22:00, not to 07:00";
-  EXPECT_EQ(p.wnd->m_nLastTime, 3600);
-  EXPECT_EQ(std::string(p.wnd->m_szTipSuffix), "\n 6日(60min) 5日(240min) 4日(0min)");
+  p.wnd->m_accountant.RecountUsage();
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(0), 3600) << "07:00 to now";
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(1), 4 * 3600) << "18:00 to 22:00, not to 07:00";
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 3600);
+  EXPECT_EQ(std::string(p.wnd->m_tray.TipSuffix()), "\n 6日(60min) 5日(240min) 4日(0min)");
   EXPECT_EQ(p.Get("DayTotal"), "\n01/05 18:00:00 - 01/05 22:00:00 (240min)");
 }
 
@@ -234,8 +235,8 @@ TEST_F(UsageHistoryTest, StandbyIdentifiersOfOtherSourcesAreIgnored) {
   p.platform.SetEventLog({EventRecord{507, T(11, 0), "SomeVendorService"},
                           EventRecord{506, T(10, 0), "SomeVendorService"}, Start(T(8, 0))});
   p.Start();
-  p.wnd->RecountUsage();
-  EXPECT_EQ(p.wnd->m_nDayUsage[0], 4 * 3600);
+  p.wnd->m_accountant.RecountUsage();
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(0), 4 * 3600);
 }
 
 TEST_F(UsageHistoryTest, PreviousSessionFromTheLog) {

@@ -56,8 +56,8 @@ TEST_F(SettleTest, FirstRunOnAnEmptyStoreStartsANewDay) {
   EXPECT_EQ(p.Get("DayTotal"), "");
   EXPECT_EQ(p.Get("LastTimeAdjust"), ""); // cleared with empty text, not "0"
   EXPECT_FALSE(p.Get("LimitTime"));       // read, never written here
-  EXPECT_EQ(p.wnd->m_nLimitTime, 60);
-  EXPECT_EQ(p.wnd->m_nLastTime, 3600);
+  EXPECT_EQ(p.wnd->m_accountant.LimitTime(), 60);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 3600);
   EXPECT_EQ(p.PowerOffs(), 0u);
   auto writes = p.ProgramWrites();
   ASSERT_GE(writes.size(), 5u);
@@ -78,7 +78,7 @@ TEST_F(SettleTest, NewDayRollsTheListOverAndDropsTheCredit) {
   EXPECT_EQ(p.Get("DayTotal2"), "\n01/04 08:00:00 - 01/04 09:00:00 (60min)");
   EXPECT_EQ(p.Get("LastTime"), "5400");
   EXPECT_EQ(p.Get("LastTimeAdjust"), "");
-  EXPECT_EQ(p.wnd->m_nLastTimeAdjust, 0);
+  EXPECT_EQ(p.wnd->m_accountant.LastTimeAdjust(), 0);
 }
 
 TEST_F(SettleTest, SameDayRestartGetsAtLeastAMinute) {
@@ -90,7 +90,7 @@ TEST_F(SettleTest, SameDayRestartGetsAtLeastAMinute) {
     q.Set("LastTimeAdjust", "100");
     q.Start();
     EXPECT_EQ(q.Get("LastTime"), "60") << stored;
-    EXPECT_EQ(q.wnd->m_nLastTimeAdjust, 100) << "the credit stays on the same day";
+    EXPECT_EQ(q.wnd->m_accountant.LastTimeAdjust(), 100) << "the credit stays on the same day";
   }
   p.Set("LastDate", Key());
   p.Set("LastTime", "1234");
@@ -137,7 +137,7 @@ TEST_F(SettleTest, LimitZeroOrNotANumberStillGrantsTheMinute) {
   q.At(2024, 1, 5, 9, 15);
   q.Set("LimitTime", "abc");
   q.Start();
-  EXPECT_EQ(q.wnd->m_nLimitTime, 0);
+  EXPECT_EQ(q.wnd->m_accountant.LimitTime(), 0);
   EXPECT_EQ(q.Get("LastTime"), "60");
 }
 
@@ -198,7 +198,7 @@ TEST_F(SettleTest, UnwritableStoreLeavesStartUpRunningOnDefaults) {
   p.Set("LastTime", "500");
   p.platform.MakeKeyReadOnly(reg::kProgramKey);
   p.Start();
-  EXPECT_EQ(p.wnd->m_nLastTime, 500);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 500);
   EXPECT_EQ(p.Get("LastTime"), "500");
   EXPECT_TRUE(p.Alive());
 }
@@ -209,8 +209,8 @@ TEST_F(SettleTest, UnreadableStoreReadsAsFirstRun) {
   p.Set("LimitTime", "10");
   p.platform.MakeKeyUnreadable(reg::kProgramKey);
   p.Start();
-  EXPECT_EQ(p.wnd->m_nLimitTime, 60);
-  EXPECT_EQ(p.wnd->m_nLastTime, 3600);
+  EXPECT_EQ(p.wnd->m_accountant.LimitTime(), 60);
+  EXPECT_EQ(p.wnd->m_accountant.LastTime(), 3600);
 }
 
 } // namespace

@@ -1,6 +1,4 @@
-// Enforcement: store the day as spent and have Windows power the PC off.
-#include "app/LimitWnd.h"
-#include "store/ValueNames.h"
+#include "accounting/ExitWindowsPowerOff.h"
 
 namespace hg {
 namespace {
@@ -15,10 +13,9 @@ constexpr UINT kPowerOffFlags = EWX_POWEROFF | EWX_FORCE | EWX_FORCEIFHUNG;
 constexpr UINT kLogoffFlags = EWX_LOGOFF | EWX_FORCE;
 } // namespace
 
-// True once the shutdown privilege is enabled in the process's token.
 // AdjustTokenPrivileges reports a privilege the account does not hold by
 // succeeding with ERROR_NOT_ALL_ASSIGNED.
-bool CLimitWnd::EnableShutdownPrivilege() {
+bool CExitWindowsPowerOff::EnableShutdownPrivilege() {
   Handle token = 0;
   if (!m_platform.OpenProcessToken(TOKEN_ADJUST_PRIVILEGES, &token))
     return false;
@@ -32,12 +29,7 @@ bool CLimitWnd::EnableShutdownPrivilege() {
   return enabled;
 }
 
-void CLimitWnd::ForceShutdown() {
-  WriteNumber(reg::kLastDate, m_nLastDate);
-  WriteRegString(kHkeyLocalMachine, reg::kProgramKey, reg::kLastTime, "0");
-
-  // An account that may not power the PC off still loses its session. Either
-  // request is made again on every tick while the allowance stays spent.
+void CExitWindowsPowerOff::Request() {
   if (EnableShutdownPrivilege() && m_platform.ExitWindowsEx(kPowerOffFlags, kShutdownReason))
     return;
   m_platform.ExitWindowsEx(kLogoffFlags, kShutdownReason);

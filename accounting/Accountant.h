@@ -1,0 +1,79 @@
+// The accounting engine: today's allowance counted down second by second,
+// the use of the last days from the System event log, the day change, the
+// clock turned back and the power-off that ends a spent day. It owns no
+// window: the host gives it the calls that need no desktop, a power-off and
+// a display, and calls Start once and Tick every second.
+#pragma once
+#include "accounting/AccountingDisplay.h"
+#include "accounting/AccountingTime.h"
+#include "accounting/PowerOff.h"
+#include "accounting/PowerOffNotice.h"
+#include "accounting/SessionScan.h"
+#include "platform/SystemPlatform.h"
+
+#include <cstdint>
+#include <string>
+
+namespace hg {
+
+class CAccountant {
+public:
+  CAccountant(SystemPlatform& platform, PowerOff& powerOff, AccountingDisplay& display)
+      : m_platform(platform), m_powerOff(powerOff), m_display(display) {}
+  CAccountant(const CAccountant&) = delete;
+  CAccountant& operator=(const CAccountant&) = delete;
+
+  // Start-up: the stored state loaded and settled on today, the previous
+  // session recorded.
+  void Start();
+  // One second of the countdown.
+  void Tick();
+  // Today's use from the System log, and the remaining time from it.
+  void RecountUsage();
+  // A parent's settings: the daily limit and the day-start adjustment, in
+  // minutes, and whether today's use so far is forgiven.
+  void ApplySettings(std::int32_t limitMinutes, std::int32_t adjustMinutes, bool resetToday);
+  // Stores the day and the remaining time (at a close or a session's end).
+  void Save();
+
+  std::int32_t LimitTime() const { return m_nLimitTime; }
+  std::int32_t LastDate() const { return m_nLastDate; }
+  std::int32_t LastTime() const { return m_nLastTime; }
+  std::int32_t LastTimeAdjust() const { return m_nLastTimeAdjust; }
+  std::int32_t AdjustTime() const { return m_nAdjustTime; }
+  std::int32_t TickCount() const { return m_nTickCount; }
+  std::int32_t DayUsage(int day) const { return m_nDayUsage[day]; }
+
+  std::int64_t AccountingNow();
+  std::int64_t SettleAccountingDay();
+  void RecordPreviousSession(std::int64_t t);
+  // Stores the day as spent and asks for the power-off.
+  void ForceShutdown();
+
+private:
+  void ShowDueNotice(std::int64_t t, std::int32_t key, bool poweringOff);
+  void WriteNumber(const char* valueName, std::int32_t value);
+  void WriteText(const char* valueName, const char* text);
+  std::string ReadText(const char* valueName);
+
+  SystemPlatform& m_platform;
+  PowerOff& m_powerOff;
+  AccountingDisplay& m_display;
+
+  std::int32_t m_nLimitTime = 60;     // minutes
+  std::int32_t m_nLastDate = 0;       // day key
+  std::int32_t m_nLastTime = 0;       // remaining seconds
+  std::int32_t m_nLastTimeAdjust = 0; // credit, seconds
+  std::int32_t m_nAdjustTime = 0;     // day-start adjustment, minutes
+  std::int32_t m_nTickCount = 0;
+  std::int32_t m_nDayUsage[kUsageDays] = {};
+  // Notices before a power-off.
+  NoticeState m_noticeState;
+  DayEnd m_dayEnd;
+  NoticeClock m_noticeClock;
+
+  // Tests and benchmarks set the remaining time directly.
+  friend struct AccountantTestAccess;
+};
+
+} // namespace hg

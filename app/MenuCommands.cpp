@@ -1,0 +1,46 @@
+// The menu's protected commands bound to the window: the command does its
+// work (commands/), the window its part (the timer, the message box, the
+// close).
+#include "app/LimitWnd.h"
+#include "commands/ExitCommands.h"
+#include "commands/PasswordCommands.h"
+#include "commands/SettingsCommand.h"
+#include "res/resource.h"
+
+namespace hg {
+
+void CLimitWnd::OnChangePassword() {
+  // No check dialog first: the old-password field is this command's guard.
+  ChangePassword(m_platform);
+}
+
+void CLimitWnd::OnSettings() {
+  if (ConfirmPassword(m_platform))
+    ChangeSettings(m_platform, m_accountant);
+}
+
+// Exit and uninstall stop the countdown for good and close the window
+// without saving: OnClose sees no timer.
+void CLimitWnd::OnQuit() {
+  if (!ConfirmPassword(m_platform))
+    return;
+  StopTicking();
+  CloseCompanion(m_platform);
+  CloseForGood();
+}
+
+void CLimitWnd::OnUninstall() {
+  if (!ConfirmPassword(m_platform))
+    return;
+  DWORD error = RemoveInstallation(m_platform);
+  if (error != ERROR_SUCCESS) {
+    const UINT id = error == ERROR_ACCESS_DENIED ? IDS_UNINSTALL_NEEDS_ADMIN : IDS_UNINSTALL_FAILED;
+    MessageBox(id, IDS_UNINSTALL_CAPTION, MB_ICONEXCLAMATION | MB_OK);
+    return;
+  }
+  StopTicking();
+  MessageBox(IDS_UNINSTALL_MESSAGE, IDS_UNINSTALL_CAPTION, MB_ICONEXCLAMATION | MB_OK);
+  CloseForGood();
+}
+
+} // namespace hg
