@@ -69,6 +69,52 @@ public:
   virtual DWORD GetModuleFileNameA(char* buffer, DWORD size) = 0;
   virtual BOOL MoveFileExA(const char* existing, const char* replacement, DWORD flags) = 0;
   virtual void Sleep(DWORD milliseconds) = 0;
+
+  // The service control manager of this machine: the tray program asks it
+  // whether the service runs, the service uses it to remove itself.
+  // OpenSCManagerW and OpenServiceW return 0 on failure.
+  virtual Handle OpenSCManagerW(DWORD access) = 0;
+  virtual Handle OpenServiceW(Handle manager, const char* name, DWORD access) = 0;
+  // QueryServiceStatusEx(SC_STATUS_PROCESS_INFO): the state and process id.
+  virtual BOOL QueryServiceStatusEx(Handle service, ServiceStatusProcess* status) = 0;
+  // Marks the service for deletion once every handle to it is closed.
+  virtual BOOL DeleteService(Handle service) = 0;
+  virtual BOOL CloseServiceHandle(Handle object) = 0;
+
+  // The client end of a named pipe: CreateFileW for reading and writing at
+  // the identification level (the server may learn who asks, not act as
+  // them), then message read mode. kInvalidHandle on failure.
+  virtual Handle CreatePipeClientW(const char* name) = 0;
+  virtual BOOL GetNamedPipeServerProcessId(Handle pipe, DWORD* processId) = 0;
+  // TransactNamedPipe: one message written, the answer read; given up (and
+  // the I/O cancelled, FALSE with ERROR_SEM_TIMEOUT) after timeoutMs.
+  virtual BOOL TransactNamedPipe(Handle pipe, const void* request, DWORD requestSize, void* reply,
+                                 DWORD replySize, DWORD* read, DWORD timeoutMs) = 0;
+
+  // Time the PC was awake, in 100 ns units: sleep and hibernation are left
+  // out and setting the clock does not move it.
+  virtual std::uint64_t QueryUnbiasedInterruptTime() = 0;
+  // InitiateShutdownW on this machine without a message or a grace period;
+  // the Win32 error, ERROR_SUCCESS when the shutdown began.
+  virtual DWORD InitiateShutdownW(DWORD flags, DWORD reason) = 0;
+
+  // Sessions. The ids of the WTSActive sessions (WTSEnumerateSessionsW), at
+  // most `max`; returns how many.
+  virtual DWORD WTSEnumerateActiveSessions(DWORD* ids, DWORD max) = 0;
+  // A message box on a session's desktop, not waited for (texts as shown).
+  virtual BOOL WTSSendMessageW(DWORD session, const char* title, const char* text, DWORD style,
+                               DWORD timeoutSeconds) = 0;
+  // The signed-in user's token of a session (LocalSystem only).
+  virtual BOOL WTSQueryUserToken(DWORD session, Handle* token) = 0;
+  // Starts a program with a user's token on that user's desktop; the
+  // process and thread handles are closed at once.
+  virtual BOOL CreateProcessAsUserW(Handle token, const char* commandLine) = 0;
+
+  // Local time in a named zone (its TimeZoneKeyName, such as "Tokyo
+  // Standard Time") rather than the one Windows is set to; false, or -1,
+  // when the zone is unknown or the time cannot be converted.
+  virtual bool GetZoneLocalTm(const char* zone, std::int64_t t, LocalTm* out) = 0;
+  virtual std::int64_t MakeZoneLocalTime(const char* zone, const LocalTm& fields) = 0;
 };
 
 } // namespace hg

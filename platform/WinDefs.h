@@ -100,6 +100,13 @@ struct LocalTm {
   int minute = 0;
   int second = 0;
 };
+
+// QueryServiceStatusEx's SERVICE_STATUS_PROCESS, the parts the program reads.
+struct ServiceStatusProcess {
+  DWORD dwCurrentState = 0; // SERVICE_RUNNING, SERVICE_STOPPED, ...
+  DWORD dwProcessId = 0;
+};
+inline constexpr Handle kInvalidHandle = ~Handle{0}; // INVALID_HANDLE_VALUE
 } // namespace hg
 
 #ifndef _WINDOWS_
@@ -113,6 +120,30 @@ struct LocalTm {
 #define ERROR_NOT_ENOUGH_MEMORY    8L
 #define ERROR_NOT_ALL_ASSIGNED     1300L
 #define ERROR_PRIVILEGE_NOT_HELD   1314L
+#define ERROR_INVALID_PARAMETER    87L
+#define ERROR_SEM_TIMEOUT          121L
+#define ERROR_PIPE_BUSY            231L
+#define ERROR_CALL_NOT_IMPLEMENTED 120L
+#define ERROR_SERVICE_DOES_NOT_EXIST 1060L
+#define ERROR_SHUTDOWN_IN_PROGRESS 1115L
+#define ERROR_NOT_READY            21L
+#define ERROR_SHUTDOWN_USERS_LOGGED_ON 1190L
+#define NO_ERROR                   0L
+
+#define SC_MANAGER_CONNECT         0x0001
+#define SERVICE_QUERY_STATUS       0x0004
+#define SERVICE_STOPPED            0x00000001
+#define SERVICE_START_PENDING      0x00000002
+#define SERVICE_STOP_PENDING       0x00000003
+#define SERVICE_RUNNING            0x00000004
+#define DELETE                     0x00010000L
+
+#define SHUTDOWN_FORCE_OTHERS      0x00000001
+#define SHUTDOWN_FORCE_SELF        0x00000002
+#define SHUTDOWN_POWEROFF          0x00000008
+
+#define MB_ICONWARNING             0x00000030L
+#define MB_SETFOREGROUND           0x00010000L
 
 #define TRUE  1
 #define FALSE 0

@@ -56,6 +56,15 @@ std::string SimPlatform::JournalText() const {
   for (const FileMove& f : m_fileMoves)
     out << "move " << f.existing << " [" << f.replacement.value_or("(null)") << "] " << f.flags
         << '\n';
+  for (const ShutdownRequest& r : m_shutdowns)
+    out << "initiate " << r.flags << ' ' << r.reason << ' ' << r.time << ' ' << r.result << '\n';
+  for (const SessionMessage& m : m_sessionMessages)
+    out << "wts " << m.session << " [" << m.title << "] [" << m.text << "] " << m.style << ' '
+        << m.timeoutSeconds << '\n';
+  for (const UserProcess& u : m_userProcesses)
+    out << "spawn " << u.session << " [" << u.commandLine << "] " << u.time << '\n';
+  if (m_pipeTransactions != 0 || m_serviceDeleted)
+    out << "pipe " << m_pipeTransactions << " deleted " << m_serviceDeleted << '\n';
   out << "log " << m_eventLogReads << ' ' << m_recordsRead << ' ' << m_openLogs << '\n';
   out << "alloc " << m_allocsMade << ' ' << m_liveAllocs << '\n';
   out << "tokens " << m_openTokens << ' ' << m_privilegeEnabled << '\n';

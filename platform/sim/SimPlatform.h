@@ -85,6 +85,32 @@ struct DialogRecord {
   std::intptr_t result = 0;
 };
 
+// InitiateShutdownW calls.
+struct ShutdownRequest {
+  DWORD flags = 0;
+  DWORD reason = 0;
+  std::int64_t time = 0;
+  DWORD result = 0;
+};
+// WTSSendMessageW calls.
+struct SessionMessage {
+  DWORD session = 0;
+  std::string title;
+  std::string text;
+  DWORD style = 0;
+  DWORD timeoutSeconds = 0;
+};
+// CreateProcessAsUserW calls that started a program.
+struct UserProcess {
+  DWORD session = 0;
+  std::string commandLine;
+  std::int64_t time = 0;
+};
+// A pipe server: takes one request, writes the reply into `reply` (at most
+// replySize bytes) and returns its size, or -1 to drop the connection.
+using SimPipeServer = int (*)(void* context, std::uint64_t connection, const std::uint8_t* request,
+                              std::size_t size, std::uint8_t* reply, std::size_t replySize);
+
 struct SimControl;
 struct SimWindow;
 
@@ -187,6 +213,26 @@ public:
   void FailTrayAdd(bool on = true) { m_failTrayAdd = on; }
   void FailCreateWindow(bool on = true) { m_failCreateWindow = on; }
   void FailDialogs(bool on = true) { m_failDialogs = on; }
+
+  // The service: installed or not, its state and process (QueryServiceStatusEx).
+  void SetService(bool installed, DWORD state = SERVICE_RUNNING, DWORD processId = 0x4D0);
+  bool ServiceDeleted() const { return m_serviceDeleted; }
+  int OpenServiceHandles() const { return m_openServiceHandles; }
+  // The named pipe's server (nullptr: none listens), and the process id
+  // GetNamedPipeServerProcessId reports for it.
+  void SetPipeServer(const std::string& name, SimPipeServer server, void* context, DWORD processId);
+  int OpenPipes() const { return static_cast<int>(m_pipes.size()); }
+  std::size_t PipeTransactions() const { return m_pipeTransactions; }
+  // InitiateShutdownW answers with this error (0: the shutdown begins).
+  void SetInitiateShutdownResult(DWORD error) { m_initiateShutdownResult = error; }
+  const std::vector<ShutdownRequest>& ShutdownRequests() const { return m_shutdowns; }
+  // Signed-in sessions that are active (WTSEnumerateSessionsW).
+  void SetActiveSessions(const std::vector<DWORD>& ids) { m_activeSessions = ids; }
+  void FailSessionMessages(bool on = true) { m_failSessionMessages = on; }
+  const std::vector<SessionMessage>& SessionMessages() const { return m_sessionMessages; }
+  const std::vector<UserProcess>& UserProcesses() const { return m_userProcesses; }
+  // The PC sleeps: the wall clock moves on, awake time does not.
+  void SleepFor(int seconds) { SetTime(Now() + seconds); }
 
   // Windows.
   Hwnd FindTopLevel(const std::string& title) const;
@@ -350,6 +396,27 @@ public:
   int GetWindowTextA(Hwnd hwnd, char* buffer, int size) override;
   BOOL SetWindowTextA(Hwnd hwnd, const char* text) override;
 
+  Handle OpenSCManagerW(DWORD access) override;
+  Handle OpenServiceW(Handle manager, const char* name, DWORD access) override;
+  BOOL QueryServiceStatusEx(Handle service, ServiceStatusProcess* status) override;
+  BOOL DeleteService(Handle service) override;
+  BOOL CloseServiceHandle(Handle object) override;
+  Handle CreatePipeClientW(const char* name) override;
+  BOOL GetNamedPipeServerProcessId(Handle pipe, DWORD* processId) override;
+  BOOL TransactNamedPipe(Handle pipe, const void* request, DWORD requestSize, void* reply,
+                         DWORD replySize, DWORD* read, DWORD timeoutMs) override;
+  std::uint64_t QueryUnbiasedInterruptTime() override {
+    return static_cast<std::uint64_t>(m_elapsedMs) * 10000;
+  }
+  DWORD InitiateShutdownW(DWORD flags, DWORD reason) override;
+  DWORD WTSEnumerateActiveSessions(DWORD* ids, DWORD max) override;
+  BOOL WTSSendMessageW(DWORD session, const char* title, const char* text, DWORD style,
+                       DWORD timeoutSeconds) override;
+  BOOL WTSQueryUserToken(DWORD session, Handle* token) override;
+  BOOL CreateProcessAsUserW(Handle token, const char* commandLine) override;
+  bool GetZoneLocalTm(const char* zone, std::int64_t t, LocalTm* out) override;
+  std::int64_t MakeZoneLocalTime(const char* zone, const LocalTm& fields) override;
+
   BOOL GetWorkArea(Rect* rect) override;
   int GetScreenDpi() override { return m_dpi; }
   BOOL GetClientRect(Hwnd hwnd, Rect* rect) override;
@@ -362,6 +429,9 @@ public:
 
 private:
   void WriteJournalDigest() const;
+  static void ApplyZone(const std::string& zone);
+  // Pipe and session-token handles; false for any other handle.
+  bool CloseSimHandle(Handle object);
 
   // Open key handles are slots that are used again, their path buffers
   // kept: opening a key costs no allocation once the slots exist.
@@ -474,6 +544,29 @@ private:
   Hwnd m_painting = 0; // the window between BeginPaint and EndPaint
   int m_invalidateCalls = 0;
   Hwnd m_focus = 0;
+
+  bool m_serviceInstalled = false;
+  DWORD m_serviceState = 0;
+  DWORD m_serviceProcessId = 0;
+  bool m_serviceDeleted = false;
+  int m_openServiceHandles = 0;
+  Handle m_nextServiceHandle = 0x6000;
+  std::string m_pipeName;
+  SimPipeServer m_pipeServer = nullptr;
+  void* m_pipeContext = nullptr;
+  DWORD m_pipeProcessId = 0;
+  std::map<Handle, std::uint64_t> m_pipes; // open client ends: their connection number
+  std::uint64_t m_nextConnection = 1;
+  Handle m_nextPipe = 0x7000;
+  std::size_t m_pipeTransactions = 0;
+  DWORD m_initiateShutdownResult = 0;
+  std::vector<ShutdownRequest> m_shutdowns;
+  std::vector<DWORD> m_activeSessions;
+  bool m_failSessionMessages = false;
+  std::vector<SessionMessage> m_sessionMessages;
+  std::map<Handle, DWORD> m_sessionTokens; // token: its session
+  Handle m_nextSessionToken = 0x8000;
+  std::vector<UserProcess> m_userProcesses;
 
   std::map<Hmenu, Menu> m_menus;
   Hmenu m_nextMenu = 0x5000;

@@ -27,12 +27,16 @@ void SimPlatform::SetTimeZone(const std::string& zone) {
 }
 
 void SimPlatform::ApplyTimeZone() const {
+  ApplyZone(m_zone);
+}
+
+void SimPlatform::ApplyZone(const std::string& zone) {
   // The C library keeps one zone per process; set it only when it changes.
   static std::string applied;
-  if (applied != m_zone) {
-    setenv("TZ", m_zone.c_str(), 1);
+  if (applied != zone) {
+    setenv("TZ", zone.c_str(), 1);
     tzset();
-    applied = m_zone;
+    applied = zone;
   }
 }
 
@@ -258,6 +262,8 @@ BOOL SimPlatform::AdjustTokenPrivileges(Handle token, BOOL disableAll, const Lui
 BOOL SimPlatform::CloseHandle(Handle object) {
   if (object == 0)
     return FALSE;
+  if (CloseSimHandle(object))
+    return TRUE;
   --m_openTokens;
   return TRUE;
 }

@@ -53,6 +53,25 @@ public:
   BOOL MoveFileExA(const char* existing, const char* replacement, DWORD flags) override;
   void Sleep(DWORD milliseconds) override;
 
+  Handle OpenSCManagerW(DWORD access) override;
+  Handle OpenServiceW(Handle manager, const char* name, DWORD access) override;
+  BOOL QueryServiceStatusEx(Handle service, ServiceStatusProcess* status) override;
+  BOOL DeleteService(Handle service) override;
+  BOOL CloseServiceHandle(Handle object) override;
+  Handle CreatePipeClientW(const char* name) override;
+  BOOL GetNamedPipeServerProcessId(Handle pipe, DWORD* processId) override;
+  BOOL TransactNamedPipe(Handle pipe, const void* request, DWORD requestSize, void* reply,
+                         DWORD replySize, DWORD* read, DWORD timeoutMs) override;
+  std::uint64_t QueryUnbiasedInterruptTime() override;
+  DWORD InitiateShutdownW(DWORD flags, DWORD reason) override;
+  DWORD WTSEnumerateActiveSessions(DWORD* ids, DWORD max) override;
+  BOOL WTSSendMessageW(DWORD session, const char* title, const char* text, DWORD style,
+                       DWORD timeoutSeconds) override;
+  BOOL WTSQueryUserToken(DWORD session, Handle* token) override;
+  BOOL CreateProcessAsUserW(Handle token, const char* commandLine) override;
+  bool GetZoneLocalTm(const char* zone, std::int64_t t, LocalTm* out) override;
+  std::int64_t MakeZoneLocalTime(const char* zone, const LocalTm& fields) override;
+
   Hicon LoadImageA(UINT resourceId, UINT type, int cx, int cy, UINT flags) override;
   Hicon LoadIconA(UINT resourceId) override;
   Handle LoadCursorA(UINT systemCursorId) override;
