@@ -116,7 +116,11 @@ Function HgSetProgramKeySecurity
     ${HgLog} "GetLastError = $6"
   ${Else}
     System::Call "advapi32::RegCreateKeyExW(p ${HG_HKEY_LOCAL_MACHINE}, w '${HG_PROGRAM_KEY}', i 0, p 0, i 0, i r1, p 0, *p .r5, p 0) i .r6"
-    IntFmt $1 "0x%08X" $1
+    ${If} $1 = ${HG_KEY_OWNER_ACCESS}
+      StrCpy $1 KEY_WOW64_32KEY|WRITE_OWNER|READ_CONTROL
+    ${Else}
+      StrCpy $1 KEY_WOW64_32KEY|WRITE_DAC|READ_CONTROL
+    ${EndIf}
     ${HgLog} "RegCreateKeyExW(HKLM, $\"${HG_PROGRAM_KEY}$\", $1) = $6"
     ${If} $6 = 0
       System::Call "advapi32::RegSetKeySecurity(p r5, i r2, p r4) i .r6"

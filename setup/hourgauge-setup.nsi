@@ -99,6 +99,7 @@ Var HgZoneName    ; and its name as Windows shows it
 Var HgServiceCheck
 Var HgZoneCheck
 Var HgFailures    ; the failed steps' texts, one a line
+Var HgValueFailed ; 1: a value of the program key could not be written
 
 ; The command line, with "/PASSWORD=text" (how scripting tools and Wine quote
 ; an argument that holds blanks) turned into /PASSWORD="text", the form
@@ -214,9 +215,22 @@ FunctionEnd
 !macroend
 !define HgLog `!insertmacro HG_LOG`
 
+; One value of the program key, logged as shown; a write the key refuses
+; marks the settings' step failed.
+!macro HG_WRITE_VALUE name data shown
+  ClearErrors
+  WriteRegStr HKLM "${HG_PROGRAM_KEY}" "${name}" "${data}"
+  ${If} ${Errors}
+    ${HgLog} "HKLM\${HG_PROGRAM_KEY} ${name} = ${shown}: refused"
+    StrCpy $HgValueFailed 1
+  ${Else}
+    ${HgLog} "HKLM\${HG_PROGRAM_KEY} ${name} = ${shown}"
+  ${EndIf}
+!macroend
+
 ; A failed step: logged, its text kept for the box at the end.
-!macro HG_STEP_FAILED text
-  ${HgLog} "FAILED: $(${text})"
+!macro HG_STEP_FAILED text what
+  ${HgLog} "FAILED: ${what}"
   StrCpy $HgFailures "$HgFailures$\r$\n$(${text})"
 !macroend
 
@@ -458,7 +472,7 @@ Section "-Install"
   Call HgStopService
   Pop $R9
   ${If} $R9 == failed
-    !insertmacro HG_STEP_FAILED HG_FAIL_STOP
+    !insertmacro HG_STEP_FAILED HG_FAIL_STOP "stopping the service"
   ${EndIf}
 
   DetailPrint "$(HG_CLOSING)"
@@ -495,22 +509,24 @@ Section "-Install"
   Call HgSecureProgramKey
   Pop $0
   ${If} $0 <> 1
-    !insertmacro HG_STEP_FAILED HG_FAIL_KEY_RIGHTS
+    !insertmacro HG_STEP_FAILED HG_FAIL_KEY_RIGHTS "the program key's owner and rights"
   ${EndIf}
 
+  StrCpy $HgValueFailed 0
   ${If} $HgLimit != ""
-    WriteRegStr HKLM "${HG_PROGRAM_KEY}" "LimitTime" "$HgLimit"
-    ${HgLog} "HKLM\${HG_PROGRAM_KEY} LimitTime = $HgLimit"
+    !insertmacro HG_WRITE_VALUE LimitTime "$HgLimit" "$HgLimit"
   ${EndIf}
   ${If} $HgPassword != ""
     Push $HgPassword
     Call HgScramble
     Pop $0
-    WriteRegStr HKLM "${HG_PROGRAM_KEY}" "PASSWORD" "$0"
-    ${HgLog} "HKLM\${HG_PROGRAM_KEY} PASSWORD = (scrambled)"
+    !insertmacro HG_WRITE_VALUE PASSWORD "$0" "(scrambled)"
   ${EndIf}
   ${If} $HgService = 1
     Call HgStoreZone
+  ${EndIf}
+  ${If} $HgValueFailed = 1
+    !insertmacro HG_STEP_FAILED HG_FAIL_VALUES "storing the settings"
   ${EndIf}
 
   Call HgDropVirtualCopies
@@ -519,19 +535,19 @@ Section "-Install"
     Call HgInstallService
     Pop $0
     ${If} $0 <> 1
-      !insertmacro HG_STEP_FAILED HG_FAIL_SERVICE
+      !insertmacro HG_STEP_FAILED HG_FAIL_SERVICE "installing the service"
     ${EndIf}
     Call HgWriteSafeBootEntries
     Pop $0
     ${If} $0 <> 1
-      !insertmacro HG_STEP_FAILED HG_FAIL_SAFE_MODE
+      !insertmacro HG_STEP_FAILED HG_FAIL_SAFE_MODE "the Safe Mode entries"
     ${EndIf}
   ${ElseIf} $R9 != absent
     ; Declined now, installed before: the tray program alone from now on.
     Call HgRemoveService
     Pop $0
     ${If} $0 <> 1
-      !insertmacro HG_STEP_FAILED HG_FAIL_REMOVE
+      !insertmacro HG_STEP_FAILED HG_FAIL_REMOVE "removing the service"
     ${EndIf}
     Delete /REBOOTOK "$INSTDIR\${HG_SERVICE_EXE_NAME}"
   ${EndIf}
@@ -563,7 +579,7 @@ Section "-Install"
       Call HgStartService
       Pop $0
       ${If} $0 <> 1
-        !insertmacro HG_STEP_FAILED HG_FAIL_START
+        !insertmacro HG_STEP_FAILED HG_FAIL_START "starting the service"
       ${EndIf}
     ${EndIf}
   ${EndIf}
@@ -610,8 +626,7 @@ Function HgStoreZone
   ${Else}
     StrCpy $0 $HgZoneKey
   ${EndIf}
-  WriteRegStr HKLM "${HG_PROGRAM_KEY}" "TimeZone" "$0"
-  ${HgLog} "HKLM\${HG_PROGRAM_KEY} TimeZone = $\"$0$\""
+  !insertmacro HG_WRITE_VALUE TimeZone "$0" "$\"$0$\""
   Pop $0
 FunctionEnd
 

@@ -35,6 +35,7 @@ LangString HG_FAIL_SAFE_MODE ${LANG_ENGLISH} "- the entries that start the servi
 LangString HG_FAIL_START ${LANG_ENGLISH} "- starting the HourgaugeLite service"
 LangString HG_FAIL_REMOVE ${LANG_ENGLISH} "- removing the HourgaugeLite service"
 LangString HG_UN_SERVICE_FAILED ${LANG_ENGLISH} "HourgaugeLite is removed, but its service could not be removed entirely. An administrator can remove it with the command: sc delete HourgaugeLite"
+LangString HG_FAIL_VALUES ${LANG_ENGLISH} "- storing the daily limit, the password or the time zone"
 ; The service's description in the Services list, in both languages whatever
 ; the setup speaks (Japanese.nsh holds the other half).
 !define HG_SERVICE_DESCRIPTION_EN "Counts this PC's daily time and powers it off when the time is spent; the HourgaugeLite icon in the notification area shows it."

@@ -34,6 +34,7 @@ LangString HG_FAIL_SAFE_MODE ${LANG_JAPANESE} "- セーフ モードでサービ
 LangString HG_FAIL_START ${LANG_JAPANESE} "- HourgaugeLite サービスの開始"
 LangString HG_FAIL_REMOVE ${LANG_JAPANESE} "- HourgaugeLite サービスの削除"
 LangString HG_UN_SERVICE_FAILED ${LANG_JAPANESE} "HourgaugeLite を削除しましたが、そのサービスを完全には削除できませんでした。管理者は次のコマンドで削除できます: sc delete HourgaugeLite"
+LangString HG_FAIL_VALUES ${LANG_JAPANESE} "- 制限時間・パスワード・タイム ゾーンの保存"
 ; サービス一覧に出るサービスの説明。セットアップの言語によらず両方の言語で
 ; (English.nsh にもう半分)。
 !define HG_SERVICE_DESCRIPTION_JA "このPCの1日の利用時間を数え、使い切ると電源を切ります。通知領域の HourgaugeLite のアイコンが表示します。"
