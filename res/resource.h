@@ -67,4 +67,3 @@
 #define IDS_SERVICE_NOT_RUNNING 225  // tooltip: the service is installed but does not run
 #define IDS_SERVICE_REFUSED 226      // a command the service could not carry out
 #define IDS_PASSWORD_LOCKED 227      // too many wrong passwords
-#define IDS_SERVICE_DESCRIPTION 228  // the service's description
