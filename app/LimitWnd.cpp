@@ -79,7 +79,7 @@ void CLimitWnd::OnSize(UINT nType, int cx, int cy) {
   CWnd::OnSize(nType, cx, cy);
   if (nType != SIZE_MINIMIZED)
     return;
-  m_tray.Add(m_hWnd, m_accountant.LastTime());
+  m_tray.Add(m_accountant.LastTime());
   ShowWindow(SW_HIDE);
 }
 

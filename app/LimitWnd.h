@@ -20,7 +20,7 @@ public:
 
   // The tray shows what the accountant counts; the power-off is the
   // signed-in account's own.
-  CTrayIcon m_tray{m_platform};
+  CTrayIcon m_tray{m_platform, *this};
   CExitWindowsPowerOff m_powerOff{m_platform};
   CAccountant m_accountant{m_platform, m_powerOff, m_tray};
 

@@ -37,8 +37,9 @@ void CTrayIcon::Load() {
   m_hTrayIcon =
       m_platform.LoadImageA(IDR_MAINFRAME, IMAGE_ICON, m_platform.GetSystemMetrics(SM_CXSMICON),
                             m_platform.GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
-  // Not in the tray yet: a removal before the window went there names no window.
-  BuildRecord(0, NIF_MESSAGE | NIF_ICON);
+  // Before the window exists: a removal before it went to the tray names no
+  // window.
+  BuildRecord(m_owner.m_hWnd, NIF_MESSAGE | NIF_ICON);
 }
 
 void CTrayIcon::BuildRecord(Hwnd hwnd, UINT flags) {
@@ -51,15 +52,14 @@ void CTrayIcon::BuildRecord(Hwnd hwnd, UINT flags) {
   m_nid.hIcon = m_hTrayIcon;
 }
 
-void CTrayIcon::Add(Hwnd hwnd, std::int32_t remaining) {
-  m_hWnd = hwnd;
+void CTrayIcon::Add(std::int32_t remaining) {
   m_nShownTime = remaining;
   m_bTrayWanted = true;
   AddIcon();
 }
 
 void CTrayIcon::AddIcon() {
-  BuildRecord(m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+  BuildRecord(m_owner.m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
   FormatTooltip(m_nid.szTip, sizeof m_nid.szTip);
   m_bTrayAdded = m_platform.Shell_NotifyIconA(NIM_ADD, &m_nid);
   // An icon the shell already holds (it came back before this add) refuses
