@@ -76,6 +76,12 @@ void CTrayIcon::OnTaskbarCreated(std::int32_t remaining) {
 
 void CTrayIcon::ShowRemaining(std::int32_t seconds) {
   m_nShownTime = seconds;
+  m_szTipText[0] = '\0';
+  Refresh();
+}
+
+void CTrayIcon::ShowText(UINT textId) {
+  AfxLoadString(m_platform, textId, m_szTipText);
   Refresh();
 }
 
@@ -113,7 +119,10 @@ void CTrayIcon::FormatTooltip(char* tip, std::size_t size) const {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #endif
-  FormatText(tip, size, m_szTipFormat, m_nShownTime / 60, m_szTipSuffix);
+  if (m_szTipText[0] != '\0')
+    FormatText(tip, size, "%s", m_szTipText);
+  else
+    FormatText(tip, size, m_szTipFormat, m_nShownTime / 60, m_szTipSuffix);
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif

@@ -37,6 +37,9 @@ public:
   void ShowRemaining(std::int32_t seconds) override;
   void ShowUsage(const DayTable& days, const std::int32_t (&seconds)[kUsageDays]) override;
   void ShowNotice(const Notice& notice) override;
+  // A text from the string table as the whole tooltip, until the next
+  // remaining time.
+  void ShowText(UINT textId);
 
   const char* TipSuffix() const { return m_szTipSuffix; }
 
@@ -59,6 +62,7 @@ private:
   std::int32_t m_nShownTime = 0;
   char m_szTipSuffix[1000] = {};
   char m_szTipFormat[64] = {}; // the tooltip's format in the display language
+  char m_szTipText[128] = {};  // shown instead of the figures while not empty
   CNoticeWnd m_wndNotice{m_platform};
 };
 

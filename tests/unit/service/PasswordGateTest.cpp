@@ -1,5 +1,6 @@
-// The service's password rule: right and wrong, one try every two seconds
-// per connection, and the lockout after ten wrong ones.
+// The service's password rule: right and wrong, no try within two seconds
+// of a wrong one on the same connection, and the lockout after ten wrong
+// ones.
 #include "service/PasswordGate.h"
 #include "commands/Scramble.h"
 
@@ -20,7 +21,7 @@ TEST(PasswordGateTest, RightAndWrongAndNoPasswordAtAll) {
   EXPECT_EQ(gate.Check(6000, last, "anything", ""), PasswordVerdict::Right) << "none is set";
 }
 
-TEST(PasswordGateTest, OneTryEveryTwoSecondsPerConnection) {
+TEST(PasswordGateTest, NoTryWithinTwoSecondsOfAWrongOneOnTheSameConnection) {
   CPasswordGate gate;
   std::int64_t first = kNeverTried;
   std::int64_t second = kNeverTried;
@@ -29,6 +30,8 @@ TEST(PasswordGateTest, OneTryEveryTwoSecondsPerConnection) {
       << "not even the right one is looked at";
   EXPECT_EQ(gate.Check(2999, second, "secret", kStored), PasswordVerdict::Right);
   EXPECT_EQ(gate.Check(3000, first, "secret", kStored), PasswordVerdict::Right);
+  EXPECT_EQ(gate.Check(3001, first, "secret", kStored), PasswordVerdict::Right)
+      << "the command right after the check dialog";
 }
 
 TEST(PasswordGateTest, TenWrongShutEveryConnectionOutForFiveMinutes) {
