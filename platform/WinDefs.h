@@ -121,6 +121,7 @@ inline constexpr Handle kInvalidHandle = ~Handle{0}; // INVALID_HANDLE_VALUE
 #define ERROR_NOT_ALL_ASSIGNED     1300L
 #define ERROR_PRIVILEGE_NOT_HELD   1314L
 #define ERROR_INVALID_PARAMETER    87L
+#define ERROR_ALREADY_EXISTS       183L
 #define ERROR_SEM_TIMEOUT          121L
 #define ERROR_PIPE_BUSY            231L
 #define ERROR_CALL_NOT_IMPLEMENTED 120L

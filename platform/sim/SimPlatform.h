@@ -343,6 +343,7 @@ public:
   DWORD GetModuleFileNameA(char* buffer, DWORD size) override;
   BOOL MoveFileExA(const char* existing, const char* replacement, DWORD flags) override;
   void Sleep(DWORD milliseconds) override { m_sleptMs += milliseconds; }
+  Handle CreateMutexA(const char* name) override;
 
   Hicon LoadImageA(UINT resourceId, UINT type, int cx, int cy, UINT flags) override;
   Hicon LoadIconA(UINT resourceId) override;
@@ -565,6 +566,8 @@ private:
   bool m_failSessionMessages = false;
   std::vector<SessionMessage> m_sessionMessages;
   std::map<Handle, DWORD> m_sessionTokens; // token: its session
+  std::map<Handle, std::string> m_mutexes; // open handles of named mutexes
+  Handle m_nextMutex = 0x9000;
   Handle m_nextSessionToken = 0x8000;
   std::vector<UserProcess> m_userProcesses;
 

@@ -52,6 +52,7 @@ public:
   DWORD GetModuleFileNameA(char* buffer, DWORD size) override;
   BOOL MoveFileExA(const char* existing, const char* replacement, DWORD flags) override;
   void Sleep(DWORD milliseconds) override;
+  Handle CreateMutexA(const char* name) override;
 
   Handle OpenSCManagerW(DWORD access) override;
   Handle OpenServiceW(Handle manager, const char* name, DWORD access) override;
