@@ -59,8 +59,10 @@ public:
 
   void OnStart() {
     const std::int64_t now = NowMs();
+    // The trays of the sessions have a moment to connect; one that does not
+    // is started at once.
     m_nLastTrayMs = now;
-    m_nLastTrayStartMs = now;
+    m_nLastTrayStartMs = now - kTrayRestartEveryMs;
     std::string zone = ReadText(reg::kTimeZone);
     m_zone.PinZone(zone.c_str());
     // Started with Windows and nobody signed in yet: wait for a sign-in.

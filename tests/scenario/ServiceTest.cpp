@@ -205,7 +205,7 @@ TEST_F(ServiceTest, PasswordChangeFollowsTheDialogsRules) {
 TEST_F(ServiceTest, ExitPausesTheCountUntilTheNextSignIn) {
   s.Set("LastTime", "1000");
   StartSignedIn();
-  s.Run(5);
+  s.RunWithTray(5);
   auto reply = s.Ask(RequestKind::Exit, "");
   ASSERT_TRUE(reply);
   EXPECT_EQ(reply->flags & (kReplyPaused | kReplyCounting), kReplyPaused);
@@ -250,6 +250,19 @@ TEST_F(ServiceTest, UninstallRemovesEverythingAsTheSystem) {
   EXPECT_TRUE(s.service.StopRequested());
   s.Run(5);
   EXPECT_FALSE(s.platform.RegKeyExists(reg::kProgramKey)) << "nothing is written after it";
+}
+
+TEST_F(ServiceTest, NoTrayAtTheStartIsStartedAtOnce) {
+  s.Set("LastTime", "1000");
+  StartSignedIn();
+  s.Run(3);
+  EXPECT_TRUE(s.platform.UserProcesses().empty()) << "a running tray has a moment to connect";
+  s.Run(2);
+  ASSERT_EQ(s.platform.UserProcesses().size(), 1u);
+  s.Run(28);
+  EXPECT_EQ(s.platform.UserProcesses().size(), 1u) << "not again while the first one starts";
+  s.Run(1);
+  EXPECT_EQ(s.platform.UserProcesses().size(), 2u);
 }
 
 TEST_F(ServiceTest, TrayThatEndedIsStartedAgainWithinTenSeconds) {
