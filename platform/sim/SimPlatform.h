@@ -184,7 +184,12 @@ public:
   void RefuseProcessToken(bool on = true) { m_refuseToken = on; }
   void RefusePrivilege(bool on = true) { m_refusePrivilege = on; }
   void FailPrivilegeAdjustment(bool on = true) { m_failAdjust = on; }
-  void RefusePowerOff(bool on = true) { m_refusePowerOff = on; }
+  // The power-off fails with `error` (ERROR_PRIVILEGE_NOT_HELD, as for an
+  // account without the right; any other, as while a shutdown is under way).
+  void RefusePowerOff(bool on = true, DWORD error = ERROR_PRIVILEGE_NOT_HELD) {
+    m_refusePowerOff = on;
+    m_powerOffError = error;
+  }
   bool ShutdownPrivilegeEnabled() const { return m_privilegeEnabled; }
   const std::vector<PrivilegeAdjustment>& PrivilegeAdjustments() const { return m_privileges; }
   const std::vector<PowerOffRequest>& PowerOffRequests() const { return m_powerOffs; }
@@ -506,6 +511,7 @@ private:
 
   bool m_refuseToken = false, m_refusePrivilege = false, m_refusePowerOff = false;
   bool m_failAdjust = false;
+  DWORD m_powerOffError = ERROR_PRIVILEGE_NOT_HELD;
   bool m_privilegeEnabled = false;
   std::vector<PrivilegeAdjustment> m_privileges;
   std::vector<PowerOffRequest> m_powerOffs;

@@ -273,7 +273,7 @@ BOOL SimPlatform::ExitWindowsEx(UINT flags, DWORD reason) {
   const bool logoff = (flags & kShutdownKinds) == 0;
   BOOL granted = TRUE;
   if (!logoff && (m_refusePowerOff || !m_privilegeEnabled)) {
-    m_lastError = ERROR_PRIVILEGE_NOT_HELD;
+    m_lastError = m_privilegeEnabled ? m_powerOffError : ERROR_PRIVILEGE_NOT_HELD;
     granted = FALSE;
   }
   m_powerOffs.push_back(PowerOffRequest{flags, reason, Now(), granted});
