@@ -75,6 +75,11 @@ std::string_view SimPlatform::DefaultEventSource(std::uint32_t eventId) {
     return "Microsoft-Windows-Kernel-Power";
   case 7036: // a service changed state
     return "Service Control Manager";
+  case 12: // the operating system started
+  case 13: // and is stopping
+    return "Microsoft-Windows-Kernel-General";
+  case 27: // the kind of boot
+    return "Microsoft-Windows-Kernel-Boot";
   default: // 6005, 6006 and the rest of the log service's own records
     return "EventLog";
   }
