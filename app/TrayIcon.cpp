@@ -9,6 +9,9 @@
 namespace hg {
 namespace {
 constexpr UINT kBalloonTimeoutMs = 10000;
+// The ten- and five-minute warnings stay in the notice window this many
+// ticks (about 15 s).
+constexpr int kWarningTicks = 15;
 
 UINT BalloonText(Balloon balloon) {
   switch (balloon) {
@@ -97,7 +100,21 @@ void CTrayIcon::ShowUsage(const DayTable& days, const std::int32_t (&seconds)[kU
 void CTrayIcon::ShowNotice(const Notice& notice) {
   if (notice.balloon != Balloon::None)
     ShowBalloon(BalloonText(notice.balloon));
-  m_wndNotice.ShowCountdown(notice.countdown);
+  // The balloon may be held back (Focus assist, a full-screen program): the
+  // ten and five minutes show in the program's own window too. The last
+  // minute's countdown comes before any of it.
+  if (notice.countdown >= 0) {
+    m_nWarningTicks = 0;
+    m_wndNotice.ShowCountdown(notice.countdown);
+  } else if (notice.balloon == Balloon::TenMinutes || notice.balloon == Balloon::FiveMinutes) {
+    m_nWarningTicks = kWarningTicks;
+    m_wndNotice.ShowMessage(BalloonText(notice.balloon));
+  } else if (m_nWarningTicks > 0) {
+    if (--m_nWarningTicks == 0)
+      m_wndNotice.ShowCountdown(-1);
+  } else {
+    m_wndNotice.ShowCountdown(-1);
+  }
 }
 
 void CTrayIcon::ShowBalloon(UINT textId) {

@@ -60,6 +60,7 @@ private:
   bool m_bTrayWanted = false; // the window went to the tray
   bool m_bTrayAdded = false;  // the shell holds the icon
   std::int32_t m_nShownTime = 0;
+  int m_nWarningTicks = 0; // left of a warning in the notice window
   char m_szTipSuffix[1000] = {};
   char m_szTipFormat[64] = {}; // the tooltip's format in the display language
   char m_szTipText[128] = {};  // shown instead of the figures while not empty

@@ -221,6 +221,7 @@ inline constexpr Handle kInvalidHandle = ~Handle{0}; // INVALID_HANDLE_VALUE
 #define TRANSPARENT                1
 #define DT_CENTER                  0x00000001
 #define DT_VCENTER                 0x00000004
+#define DT_WORDBREAK               0x00000010
 #define DT_SINGLELINE              0x00000020
 #define DT_NOPREFIX                0x00000800
 #define FW_BOLD                    700

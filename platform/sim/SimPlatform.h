@@ -251,6 +251,8 @@ public:
   std::string TitleOf(Hwnd hwnd) const;
   // Top-level windows of the program (not foreign, not destroyed) of a class.
   std::vector<Hwnd> WindowsOfClass(const std::string& className) const;
+  // How often a window was raised to the top of the topmost windows.
+  int RaisesOf(Hwnd hwnd) const;
   // Show commands a window received, in order.
   std::vector<int> ShowCommandsOf(Hwnd hwnd) const;
   // The texts the window's last paint drew.
@@ -370,6 +372,7 @@ public:
   BOOL IsWindowVisible(Hwnd hwnd) override { return IsVisible(hwnd) ? TRUE : FALSE; }
   BOOL GetWindowRect(Hwnd hwnd, Rect* rect) override;
   BOOL SetWindowPos(Hwnd hwnd, int x, int y) override;
+  BOOL RaiseTopmost(Hwnd hwnd) override;
   BOOL InvalidateRect(Hwnd hwnd, const Rect* rect, BOOL erase) override;
   Handle BeginPaint(Hwnd hwnd, PaintStruct* paint) override;
   BOOL EndPaint(Hwnd hwnd, const PaintStruct* paint) override;

@@ -93,6 +93,7 @@ public:
   BOOL IsWindowVisible(Hwnd hwnd) override;
   BOOL GetWindowRect(Hwnd hwnd, Rect* rect) override;
   BOOL SetWindowPos(Hwnd hwnd, int x, int y) override;
+  BOOL RaiseTopmost(Hwnd hwnd) override;
   BOOL InvalidateRect(Hwnd hwnd, const Rect* rect, BOOL erase) override;
   Handle BeginPaint(Hwnd hwnd, PaintStruct* paint) override;
   BOOL EndPaint(Hwnd hwnd, const PaintStruct* paint) override;
