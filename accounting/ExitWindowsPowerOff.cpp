@@ -15,23 +15,32 @@ constexpr UINT kLogoffFlags = EWX_LOGOFF | EWX_FORCE;
 
 // AdjustTokenPrivileges reports a privilege the account does not hold by
 // succeeding with ERROR_NOT_ALL_ASSIGNED.
-bool CExitWindowsPowerOff::EnableShutdownPrivilege() {
+bool EnableShutdownPrivilege(SystemPlatform& platform) {
   Handle token = 0;
-  if (!m_platform.OpenProcessToken(TOKEN_ADJUST_PRIVILEGES, &token))
+  if (!platform.OpenProcessToken(TOKEN_ADJUST_PRIVILEGES, &token))
     return false;
   Luid shutdown;
   bool enabled = false;
-  if (m_platform.LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &shutdown)) {
-    enabled = m_platform.AdjustTokenPrivileges(token, FALSE, shutdown, SE_PRIVILEGE_ENABLED) &&
-              m_platform.GetLastError() == ERROR_SUCCESS;
+  if (platform.LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &shutdown)) {
+    enabled = platform.AdjustTokenPrivileges(token, FALSE, shutdown, SE_PRIVILEGE_ENABLED) &&
+              platform.GetLastError() == ERROR_SUCCESS;
   }
-  m_platform.CloseHandle(token);
+  platform.CloseHandle(token);
   return enabled;
 }
 
+// The logoff is for an account that may not power the PC off: a refused
+// privilege or access. Any other failure (a shutdown already under way, a
+// program holding it up) is asked again on the next tick, so that a
+// power-off is not turned into a logoff.
 void CExitWindowsPowerOff::Request() {
-  if (EnableShutdownPrivilege() && m_platform.ExitWindowsEx(kPowerOffFlags, kShutdownReason))
-    return;
+  if (EnableShutdownPrivilege(m_platform)) {
+    if (m_platform.ExitWindowsEx(kPowerOffFlags, kShutdownReason))
+      return;
+    const DWORD error = m_platform.GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_PRIVILEGE_NOT_HELD)
+      return;
+  }
   m_platform.ExitWindowsEx(kLogoffFlags, kShutdownReason);
 }
 

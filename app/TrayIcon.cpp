@@ -9,6 +9,9 @@
 namespace hg {
 namespace {
 constexpr UINT kBalloonTimeoutMs = 10000;
+// The ten- and five-minute warnings stay in the notice window this many
+// ticks (about 15 s).
+constexpr int kWarningTicks = 15;
 
 UINT BalloonText(Balloon balloon) {
   switch (balloon) {
@@ -37,8 +40,9 @@ void CTrayIcon::Load() {
   m_hTrayIcon =
       m_platform.LoadImageA(IDR_MAINFRAME, IMAGE_ICON, m_platform.GetSystemMetrics(SM_CXSMICON),
                             m_platform.GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
-  // Not in the tray yet: a removal before the window went there names no window.
-  BuildRecord(0, NIF_MESSAGE | NIF_ICON);
+  // Before the window exists: a removal before it went to the tray names no
+  // window.
+  BuildRecord(m_owner.m_hWnd, NIF_MESSAGE | NIF_ICON);
 }
 
 void CTrayIcon::BuildRecord(Hwnd hwnd, UINT flags) {
@@ -51,15 +55,14 @@ void CTrayIcon::BuildRecord(Hwnd hwnd, UINT flags) {
   m_nid.hIcon = m_hTrayIcon;
 }
 
-void CTrayIcon::Add(Hwnd hwnd, std::int32_t remaining) {
-  m_hWnd = hwnd;
+void CTrayIcon::Add(std::int32_t remaining) {
   m_nShownTime = remaining;
   m_bTrayWanted = true;
   AddIcon();
 }
 
 void CTrayIcon::AddIcon() {
-  BuildRecord(m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+  BuildRecord(m_owner.m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
   FormatTooltip(m_nid.szTip, sizeof m_nid.szTip);
   m_bTrayAdded = m_platform.Shell_NotifyIconA(NIM_ADD, &m_nid);
   // An icon the shell already holds (it came back before this add) refuses
@@ -76,6 +79,12 @@ void CTrayIcon::OnTaskbarCreated(std::int32_t remaining) {
 
 void CTrayIcon::ShowRemaining(std::int32_t seconds) {
   m_nShownTime = seconds;
+  m_szTipText[0] = '\0';
+  Refresh();
+}
+
+void CTrayIcon::ShowText(UINT textId) {
+  AfxLoadString(m_platform, textId, m_szTipText);
   Refresh();
 }
 
@@ -91,7 +100,21 @@ void CTrayIcon::ShowUsage(const DayTable& days, const std::int32_t (&seconds)[kU
 void CTrayIcon::ShowNotice(const Notice& notice) {
   if (notice.balloon != Balloon::None)
     ShowBalloon(BalloonText(notice.balloon));
-  m_wndNotice.ShowCountdown(notice.countdown);
+  // The balloon may be held back (Focus assist, a full-screen program): the
+  // ten and five minutes show in the program's own window too. The last
+  // minute's countdown comes before any of it.
+  if (notice.countdown >= 0) {
+    m_nWarningTicks = 0;
+    m_wndNotice.ShowCountdown(notice.countdown);
+  } else if (notice.balloon == Balloon::TenMinutes || notice.balloon == Balloon::FiveMinutes) {
+    m_nWarningTicks = kWarningTicks;
+    m_wndNotice.ShowMessage(BalloonText(notice.balloon));
+  } else if (m_nWarningTicks > 0) {
+    if (--m_nWarningTicks == 0)
+      m_wndNotice.ShowCountdown(-1);
+  } else {
+    m_wndNotice.ShowCountdown(-1);
+  }
 }
 
 void CTrayIcon::ShowBalloon(UINT textId) {
@@ -113,7 +136,10 @@ void CTrayIcon::FormatTooltip(char* tip, std::size_t size) const {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #endif
-  FormatText(tip, size, m_szTipFormat, m_nShownTime / 60, m_szTipSuffix);
+  if (m_szTipText[0] != '\0')
+    FormatText(tip, size, "%s", m_szTipText);
+  else
+    FormatText(tip, size, m_szTipFormat, m_nShownTime / 60, m_szTipSuffix);
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif

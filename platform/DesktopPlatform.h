@@ -42,6 +42,9 @@ public:
   virtual BOOL GetWindowRect(Hwnd hwnd, Rect* rect) = 0;
   // Moves a window without sizing it, changing its Z order or activating it.
   virtual BOOL SetWindowPos(Hwnd hwnd, int x, int y) = 0;
+  // SetWindowPos(HWND_TOPMOST) without moving, sizing or activating it: back
+  // above every other topmost window (a full-screen program's among them).
+  virtual BOOL RaiseTopmost(Hwnd hwnd) = 0;
   virtual BOOL InvalidateRect(Hwnd hwnd, const Rect* rect, BOOL erase) = 0;
   virtual Handle BeginPaint(Hwnd hwnd, PaintStruct* paint) = 0;
   virtual BOOL EndPaint(Hwnd hwnd, const PaintStruct* paint) = 0;

@@ -199,6 +199,19 @@ BOOL SimPlatform::GetWindowRect(Hwnd hwnd, Rect* rect) {
   return TRUE;
 }
 
+BOOL SimPlatform::RaiseTopmost(Hwnd hwnd) {
+  SimWindow* w = Window(hwnd);
+  if (w == nullptr || w->destroyed)
+    return FALSE;
+  ++w->raises;
+  return TRUE;
+}
+
+int SimPlatform::RaisesOf(Hwnd hwnd) const {
+  const SimWindow* w = Window(hwnd);
+  return w != nullptr ? w->raises : 0;
+}
+
 BOOL SimPlatform::SetWindowPos(Hwnd hwnd, int x, int y) {
   SimWindow* w = Window(hwnd);
   if (w == nullptr || w->destroyed)

@@ -362,6 +362,11 @@ BOOL Win32Platform::GetWindowRect(Hwnd hwnd, Rect* rect) {
   return TRUE;
 }
 
+BOOL Win32Platform::RaiseTopmost(Hwnd hwnd) {
+  return ::SetWindowPos(To<HWND>(hwnd), HWND_TOPMOST, 0, 0, 0, 0,
+                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 BOOL Win32Platform::SetWindowPos(Hwnd hwnd, int x, int y) {
   return ::SetWindowPos(To<HWND>(hwnd), nullptr, x, y, 0, 0,
                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

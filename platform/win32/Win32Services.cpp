@@ -81,6 +81,10 @@ bool FindZone(const char* name, DYNAMIC_TIME_ZONE_INFORMATION* zone) {
 
 } // namespace
 
+Handle Win32Platform::CreateMutexA(const char* name) {
+  return From(::CreateMutexA(nullptr, FALSE, name));
+}
+
 Handle Win32Platform::OpenSCManagerW(DWORD access) {
   return From(::OpenSCManagerW(nullptr, nullptr, access));
 }

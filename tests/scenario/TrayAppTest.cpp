@@ -434,5 +434,35 @@ TEST_F(TrayAppTest, IconIsLoadedOnceAtTheSmallIconSizeAndDestroyedAtTheEnd) {
   EXPECT_EQ(p.platform.LiveIcons(), 0);
 }
 
+// A second start in the same session ends at once: one icon, one count.
+TEST(SingleCopyTest, SecondStartEndsAtOnceAndTheNextOneAfterAnExitRuns) {
+  Program p;
+  p.At(2024, 1, 5, 9, 0);
+  p.Set("LastDate", "752964");
+  p.Set("LastTime", "3000");
+  p.Start();
+  ASSERT_TRUE(p.started);
+  {
+    CTimeLimitApp second(p.platform);
+    EXPECT_FALSE(second.InitInstance());
+    EXPECT_EQ(second.m_pMainWnd, nullptr);
+  }
+  p.Tick(5);
+  std::size_t adds = 0;
+  for (const auto& call : p.platform.TrayCalls())
+    adds += call.message == NIM_ADD ? 1 : 0;
+  EXPECT_EQ(adds, 1u);
+  EXPECT_EQ(p.Get("LastTime"), "2995") << "counted once a second, not twice";
+
+  p.platform.PostMessageA(p.hwnd, WM_COMMAND, ID_APP_EXIT, 0);
+  p.platform.Pump();
+  ASSERT_FALSE(p.Alive());
+  p.app.reset(); // the program's process ends
+  CTimeLimitApp next(p.platform);
+  EXPECT_TRUE(next.InitInstance());
+  ASSERT_NE(next.m_pMainWnd, nullptr);
+  p.platform.DestroyWindow(next.m_pMainWnd->m_hWnd);
+}
+
 } // namespace
 } // namespace hg::test
