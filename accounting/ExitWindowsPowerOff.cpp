@@ -15,22 +15,22 @@ constexpr UINT kLogoffFlags = EWX_LOGOFF | EWX_FORCE;
 
 // AdjustTokenPrivileges reports a privilege the account does not hold by
 // succeeding with ERROR_NOT_ALL_ASSIGNED.
-bool CExitWindowsPowerOff::EnableShutdownPrivilege() {
+bool EnableShutdownPrivilege(SystemPlatform& platform) {
   Handle token = 0;
-  if (!m_platform.OpenProcessToken(TOKEN_ADJUST_PRIVILEGES, &token))
+  if (!platform.OpenProcessToken(TOKEN_ADJUST_PRIVILEGES, &token))
     return false;
   Luid shutdown;
   bool enabled = false;
-  if (m_platform.LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &shutdown)) {
-    enabled = m_platform.AdjustTokenPrivileges(token, FALSE, shutdown, SE_PRIVILEGE_ENABLED) &&
-              m_platform.GetLastError() == ERROR_SUCCESS;
+  if (platform.LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &shutdown)) {
+    enabled = platform.AdjustTokenPrivileges(token, FALSE, shutdown, SE_PRIVILEGE_ENABLED) &&
+              platform.GetLastError() == ERROR_SUCCESS;
   }
-  m_platform.CloseHandle(token);
+  platform.CloseHandle(token);
   return enabled;
 }
 
 void CExitWindowsPowerOff::Request() {
-  if (EnableShutdownPrivilege() && m_platform.ExitWindowsEx(kPowerOffFlags, kShutdownReason))
+  if (EnableShutdownPrivilege(m_platform) && m_platform.ExitWindowsEx(kPowerOffFlags, kShutdownReason))
     return;
   m_platform.ExitWindowsEx(kLogoffFlags, kShutdownReason);
 }

@@ -7,12 +7,13 @@
 
 namespace hg {
 
+// True once the shutdown privilege is enabled in the process's token.
+bool EnableShutdownPrivilege(SystemPlatform& platform);
+
 class CExitWindowsPowerOff : public PowerOff {
 public:
   explicit CExitWindowsPowerOff(SystemPlatform& platform) : m_platform(platform) {}
   void Request() override;
-  // True once the shutdown privilege is enabled in the process's token.
-  bool EnableShutdownPrivilege();
 
 private:
   SystemPlatform& m_platform;

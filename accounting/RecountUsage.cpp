@@ -17,6 +17,7 @@ void CAccountant::RecountUsage() {
     if (m_platform.GetLocalTm(t0 - i * kSecondsPerDay, &local)) {
       days.key[i] = MakeDayKey(local);
       days.dayOfMonth[i] = local.day;
+      days.date[i] = (local.year * 100 + local.month) * 100 + local.day;
     }
   }
   std::int64_t reference = AccountingNow();

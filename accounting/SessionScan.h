@@ -36,6 +36,7 @@ inline EventKind ClassifyEvent(const EventRecord& record) {
 struct DayTable {
   std::int32_t key[kUsageDays] = {};
   int dayOfMonth[kUsageDays] = {};
+  std::int32_t date[kUsageDays] = {}; // yyyymmdd, for a display
 };
 
 // Charges the sessions of a newest-first record stream to the buckets.

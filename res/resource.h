@@ -61,3 +61,9 @@
 // The uninstall's refusals.
 #define IDS_UNINSTALL_NEEDS_ADMIN 222 // uninstall refused: run as administrator
 #define IDS_UNINSTALL_FAILED 223      // uninstall failed for another reason
+
+// The service's texts.
+#define IDS_NOTICE_TIME_UP 224       // the service's message as it powers the PC off
+#define IDS_SERVICE_NOT_RUNNING 225  // tooltip: the service is installed but does not run
+#define IDS_SERVICE_REFUSED 226      // a command the service could not carry out
+#define IDS_PASSWORD_LOCKED 227      // too many wrong passwords

@@ -64,7 +64,9 @@ public:
   // Stores the accounting state (at a stop and a shutdown).
   void Save();
 
-  const CAccountant& Accountant() const;
+  // The accountant while the accounting runs; nullptr before the first
+  // sign-in and after the exit command.
+  const CAccountant* Accountant() const;
 
 private:
   std::unique_ptr<CServiceCore> m_core;

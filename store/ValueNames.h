@@ -18,5 +18,7 @@ inline constexpr char kDayTotal2[] = "DayTotal2";           // the previous day'
 inline constexpr char kStartTime[] = "StartTime";           // time text
 inline constexpr char kEndTime[] = "EndTime";               // time text
 inline constexpr char kPassword[] = "PASSWORD";             // scrambled
+inline constexpr char kTimeZone[] =
+    "TimeZone"; // the service's zone (TimeZoneKeyName); empty: Windows'
 
 } // namespace hg::reg

@@ -124,7 +124,13 @@ TEST(EnglishResources, StringTableHasEveryJapaneseStringInEnglish) {
       {IDS_UNINSTALL_MESSAGE, "Restart Windows to finish removing HourgaugeLite.  "},
       {IDS_UNINSTALL_CAPTION, "HourgaugeLite"},
       {IDS_UNINSTALL_NEEDS_ADMIN, "To uninstall HourgaugeLite, start it as administrator."},
-      {IDS_UNINSTALL_FAILED, "HourgaugeLite could not be uninstalled. HourgaugeLite keeps running."},
+      {IDS_UNINSTALL_FAILED,
+       "HourgaugeLite could not be uninstalled. HourgaugeLite keeps running."},
+      {IDS_NOTICE_TIME_UP, "Today's time is used up. This PC is turning off."},
+      {IDS_SERVICE_NOT_RUNNING, "The HourgaugeLite service is not running."},
+      {IDS_SERVICE_REFUSED,
+       "The HourgaugeLite service is not running, so this cannot be done now."},
+      {IDS_PASSWORD_LOCKED, "Too many wrong passwords. Please wait a little and try again."},
   };
   EXPECT_EQ(en.strings, expected);
   // English texts are plain ASCII: the same bytes in every code page.

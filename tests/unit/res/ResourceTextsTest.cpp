@@ -282,7 +282,7 @@ TEST(ResourceTexts, ControlKindsAreRecognised) {
 
 TEST(ResourceTexts, StringTable) {
   const RcResources& res = LoadRcResources();
-  ASSERT_EQ(res.strings.size(), 24u);
+  ASSERT_EQ(res.strings.size(), 28u);
   EXPECT_BYTES("Hourgauge", res.strings.at(57344));
   EXPECT_BYTES("%1 から %2 までの整数を入力してください。", res.strings.at(61714));
   EXPECT_BYTES("%1 文字以内で入力してください。", res.strings.at(61716));
@@ -314,6 +314,14 @@ TEST(ResourceTexts, StringTable) {
                res.strings.at(IDS_UNINSTALL_NEEDS_ADMIN));
   EXPECT_BYTES("HourgaugeLite をアンインストールできませんでした。HourgaugeLite は動作を続けます。",
                res.strings.at(IDS_UNINSTALL_FAILED));
+  EXPECT_BYTES("今日の使用時間が終わりました。パソコンの電源を切ります。",
+               res.strings.at(IDS_NOTICE_TIME_UP));
+  EXPECT_BYTES("HourgaugeLite サービスが動いていません。", res.strings.at(IDS_SERVICE_NOT_RUNNING));
+  EXPECT_BYTES("HourgaugeLite サービスが動いていないため、この操作はできません。",
+               res.strings.at(IDS_SERVICE_REFUSED));
+  EXPECT_BYTES(
+      "パスワードの誤りが続いたため、しばらく受け付けません。少し待ってからやり直してください。",
+      res.strings.at(IDS_PASSWORD_LOCKED));
 }
 
 TEST(ResourceTexts, VersionBlockFollowsVersionHeader) {
