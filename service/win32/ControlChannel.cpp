@@ -16,7 +16,7 @@ CControlChannel::~CControlChannel() {
   ::DeleteCriticalSection(&m_lock);
 }
 
-DWORD CControlChannel::Answer(DWORD control, DWORD eventType, const void* eventData) {
+::DWORD CControlChannel::Answer(::DWORD control, ::DWORD eventType, const void* eventData) {
   switch (ClassifyControl(control)) {
   case ControlAction::AnswerOnly:
     return NO_ERROR;

@@ -13,7 +13,7 @@ namespace hg {
 class CControlChannel {
 public:
   // How long the handler holds a shutdown back for the save.
-  static constexpr DWORD kShutdownSaveWaitMs = 5000;
+  static constexpr ::DWORD kShutdownSaveWaitMs = 5000;
 
   CControlChannel();
   ~CControlChannel();
@@ -26,7 +26,7 @@ public:
   // The handler's answer to a control (HandlerEx's arguments); queues the
   // ones the body handles. The console's Ctrl-C and its window's close
   // come in here too, as a stop and a shutdown.
-  DWORD Answer(DWORD control, DWORD eventType, const void* eventData);
+  ::DWORD Answer(::DWORD control, ::DWORD eventType, const void* eventData);
 
   // The body's side: signalled when controls wait; the oldest one.
   HANDLE WakeEvent() const { return m_wake; }

@@ -10,18 +10,18 @@ CPipeInstance::~CPipeInstance() {
     ::CloseHandle(m_io.hEvent);
 }
 
-DWORD CPipeInstance::Create(const wchar_t* name, SECURITY_ATTRIBUTES* security, bool first) {
+::DWORD CPipeInstance::Create(const wchar_t* name, SECURITY_ATTRIBUTES* security, bool first) {
   if (m_io.hEvent == nullptr) {
     m_io.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (m_io.hEvent == nullptr)
       return ::GetLastError();
   }
-  const DWORD openMode =
+  const ::DWORD openMode =
       PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
-  const DWORD pipeMode =
+  const ::DWORD pipeMode =
       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS;
-  m_pipe = ::CreateNamedPipeW(name, openMode, pipeMode, kPipeInstances, kReplySize, kRequestSize,
-                              0, security);
+  m_pipe = ::CreateNamedPipeW(name, openMode, pipeMode, kPipeInstances, kReplySize, kRequestSize, 0,
+                              security);
   if (m_pipe == INVALID_HANDLE_VALUE)
     return ::GetLastError();
   Listen();
@@ -98,7 +98,7 @@ void CPipeInstance::Write() {
 void CPipeInstance::OnSignalled(CHourgaugeService& body, std::uint64_t* nextConnection) {
   if (Broken())
     return;
-  DWORD bytes = 0;
+  ::DWORD bytes = 0;
   bool done = false;
   if (m_step == Step::Listening && m_connectedAtOnce) {
     done = true;
@@ -143,7 +143,7 @@ void CPipeInstance::OnSignalled(CHourgaugeService& body, std::uint64_t* nextConn
   }
 }
 
-DWORD CPipeInstance::DropIfIdle(CHourgaugeService& body, ULONGLONG now) {
+::DWORD CPipeInstance::DropIfIdle(CHourgaugeService& body, ULONGLONG now) {
   if (Broken() || m_connection == 0)
     return INFINITE;
   const ULONGLONG idle = now - m_lastExchange;
@@ -151,7 +151,7 @@ DWORD CPipeInstance::DropIfIdle(CHourgaugeService& body, ULONGLONG now) {
     Drop(body);
     return INFINITE;
   }
-  return static_cast<DWORD>(CHourgaugeService::kIdleConnectionMs - idle);
+  return static_cast<::DWORD>(CHourgaugeService::kIdleConnectionMs - idle);
 }
 
 void CPipeInstance::Drop(CHourgaugeService& body) {
@@ -169,7 +169,7 @@ void CPipeInstance::CancelInFlight() {
   if (!m_inFlight)
     return;
   ::CancelIo(m_pipe);
-  DWORD bytes = 0;
+  ::DWORD bytes = 0;
   ::GetOverlappedResult(m_pipe, &m_io, &bytes, TRUE);
   m_inFlight = false;
 }

@@ -20,7 +20,7 @@ class CHourgaugeService;
 // Enough for a tray program in each of a few sessions and a setup or
 // uninstaller talking at the same time; a client finding every instance
 // busy gets ERROR_PIPE_BUSY and asks again on its next tick.
-inline constexpr DWORD kPipeInstances = 4;
+inline constexpr ::DWORD kPipeInstances = 4;
 
 class CPipeInstance {
 public:
@@ -32,7 +32,7 @@ public:
   // Creates the instance (the first one with FILE_FLAG_FIRST_PIPE_INSTANCE:
   // it fails when another process already owns the name) and starts
   // listening. NO_ERROR or the Win32 error.
-  DWORD Create(const wchar_t* name, SECURITY_ATTRIBUTES* security, bool first);
+  ::DWORD Create(const wchar_t* name, SECURITY_ATTRIBUTES* security, bool first);
   // Signalled when the step under way has ended; stays the same handle for
   // the instance's life.
   HANDLE Event() const { return m_io.hEvent; }
@@ -43,7 +43,7 @@ public:
 
   // Drops the client when it has been idle for kIdleConnectionMs; returns
   // the milliseconds until it would be (INFINITE when no client is there).
-  DWORD DropIfIdle(CHourgaugeService& body, ULONGLONG now);
+  ::DWORD DropIfIdle(CHourgaugeService& body, ULONGLONG now);
   // The instance could not listen again: its handle is gone and it waits
   // to be created anew.
   bool Broken() const { return m_pipe == INVALID_HANDLE_VALUE; }
@@ -63,10 +63,10 @@ private:
   HANDLE m_pipe = INVALID_HANDLE_VALUE;
   OVERLAPPED m_io{};
   Step m_step = Step::Listening;
-  bool m_inFlight = false;         // m_io belongs to a started operation
-  bool m_connectedAtOnce = false;  // ERROR_PIPE_CONNECTED: no operation to ask
-  std::uint64_t m_connection = 0;  // 0: no client
-  ULONGLONG m_lastExchange = 0;    // GetTickCount64 of the client's last step
+  bool m_inFlight = false;        // m_io belongs to a started operation
+  bool m_connectedAtOnce = false; // ERROR_PIPE_CONNECTED: no operation to ask
+  std::uint64_t m_connection = 0; // 0: no client
+  ULONGLONG m_lastExchange = 0;   // GetTickCount64 of the client's last step
   std::uint8_t m_request[kRequestSize] = {};
   std::uint8_t m_reply[kReplySize] = {};
 };

@@ -9,7 +9,7 @@ CPipeSecurity::~CPipeSecurity() {
     ::LocalFree(m_descriptor);
 }
 
-DWORD CPipeSecurity::Create() {
+::DWORD CPipeSecurity::Create() {
   if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kPipeSddl, SDDL_REVISION_1,
                                                               &m_descriptor, nullptr))
     return ::GetLastError();

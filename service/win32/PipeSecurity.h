@@ -19,7 +19,7 @@ public:
   CPipeSecurity& operator=(const CPipeSecurity&) = delete;
 
   // NO_ERROR, or the error of the conversion.
-  DWORD Create();
+  ::DWORD Create();
   SECURITY_ATTRIBUTES* Attributes() { return &m_attributes; }
 
 private:

@@ -18,16 +18,16 @@ public:
   // Creates every instance. NO_ERROR, or the Win32 error: ERROR_ACCESS_DENIED
   // when another process owns the name already (a squatter waiting for
   // the tray's password), which must stop the service, not go unnoticed.
-  DWORD Open();
+  ::DWORD Open();
 
-  DWORD Count() const { return kPipeInstances; }
-  HANDLE Event(DWORD index) const { return m_instances[index].Event(); }
+  ::DWORD Count() const { return kPipeInstances; }
+  HANDLE Event(::DWORD index) const { return m_instances[index].Event(); }
   // Carries every instance whose event is signalled one step on, each
   // once, so that one busy client cannot starve the others.
   void OnSignalled(CHourgaugeService& body);
   // Drops the clients idle too long and makes broken instances anew;
   // returns the milliseconds until the next such check is due.
-  DWORD Sweep(CHourgaugeService& body);
+  ::DWORD Sweep(CHourgaugeService& body);
 
 private:
   CPipeSecurity m_security;

@@ -12,21 +12,21 @@ namespace {
 
 // How long the service manager is asked to wait between the reports of a
 // stop (the final save is a few registry writes).
-constexpr DWORD kStopWaitHintMs = 5000;
+constexpr ::DWORD kStopWaitHintMs = 5000;
 
 } // namespace
 
-DWORD CServiceLoop::Run() {
+::DWORD CServiceLoop::Run() {
   HANDLE handles[1 + kPipeInstances];
-  DWORD wakeMs = m_body.OnWake();
+  ::DWORD wakeMs = m_body.OnWake();
   while (!m_body.StopRequested()) {
-    const DWORD idleMs = m_pipes.Sweep(m_body);
+    const ::DWORD idleMs = m_pipes.Sweep(m_body);
     // Made again each time: Sweep may have made an instance anew.
     handles[0] = m_controls.WakeEvent();
-    for (DWORD i = 0; i < m_pipes.Count(); ++i)
+    for (::DWORD i = 0; i < m_pipes.Count(); ++i)
       handles[1 + i] = m_pipes.Event(i);
-    const DWORD woken = ::WaitForMultipleObjects(1 + m_pipes.Count(), handles, FALSE,
-                                                 wakeMs < idleMs ? wakeMs : idleMs);
+    const ::DWORD woken = ::WaitForMultipleObjects(1 + m_pipes.Count(), handles, FALSE,
+                                                   wakeMs < idleMs ? wakeMs : idleMs);
     if (woken == WAIT_FAILED)
       return ::GetLastError();
     if (woken == WAIT_OBJECT_0) {
@@ -58,16 +58,16 @@ bool CServiceLoop::HandleControls() {
   return false;
 }
 
-DWORD RunServiceBody(Platform& platform, CControlChannel& controls, CServiceStatus& status) {
+::DWORD RunServiceBody(Platform& platform, CControlChannel& controls, CServiceStatus& status) {
   CPipeServer pipes;
-  if (const DWORD error = pipes.Open())
+  if (const ::DWORD error = pipes.Open())
     return error;
   CHourgaugeService body(platform);
   body.OnStart();
   status.Report(SERVICE_RUNNING);
 
   CServiceLoop loop(body, controls, pipes);
-  const DWORD result = loop.Run();
+  const ::DWORD result = loop.Run();
   status.Report(SERVICE_STOP_PENDING, NO_ERROR, kStopWaitHintMs);
   if (!loop.Saved())
     body.Save();

@@ -20,7 +20,7 @@ public:
 
   // Until the body asks to stop or a shutdown has been saved: NO_ERROR, or
   // the error of a wait that failed.
-  DWORD Run();
+  ::DWORD Run();
   // The state was saved for a shutdown already.
   bool Saved() const { return m_saved; }
 
@@ -38,6 +38,6 @@ private:
 // start, RUNNING, the loop, STOP_PENDING and the final save. Returns what
 // the service reports with STOPPED: NO_ERROR, or the error that ended it
 // (the pipe's name held by another process, a failed wait).
-DWORD RunServiceBody(Platform& platform, CControlChannel& controls, CServiceStatus& status);
+::DWORD RunServiceBody(Platform& platform, CControlChannel& controls, CServiceStatus& status);
 
 } // namespace hg

@@ -20,7 +20,7 @@ bool CServiceStatus::Register(const wchar_t* serviceName, LPHANDLER_FUNCTION_EX 
   return m_handle != nullptr;
 }
 
-void CServiceStatus::Report(DWORD state, DWORD exitCode, DWORD waitHintMs) {
+void CServiceStatus::Report(::DWORD state, ::DWORD exitCode, ::DWORD waitHintMs) {
   if (m_handle == nullptr)
     return;
   ::EnterCriticalSection(&m_lock);

@@ -20,7 +20,7 @@ public:
   // up to waitHintMs for the next report; RUNNING accepts the service's
   // controls; STOPPED carries the exit code (non-zero: a failure, which
   // the manager's failure actions answer with a restart).
-  void Report(DWORD state, DWORD exitCode = NO_ERROR, DWORD waitHintMs = 0);
+  void Report(::DWORD state, ::DWORD exitCode = NO_ERROR, ::DWORD waitHintMs = 0);
 
 private:
   CRITICAL_SECTION m_lock;
