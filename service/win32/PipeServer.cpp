@@ -1,0 +1,45 @@
+#include "service/win32/PipeServer.h"
+
+#include "service/win32/WideName.h"
+
+namespace hg {
+namespace {
+
+constexpr WideName kPipeNameW(kServicePipeName);
+// A broken instance is made anew after this long.
+constexpr ::DWORD kRecreateAfterMs = 1000;
+
+} // namespace
+
+::DWORD CPipeServer::Open() {
+  if (const ::DWORD error = m_security.Create())
+    return error;
+  for (::DWORD i = 0; i < kPipeInstances; ++i)
+    if (const ::DWORD error =
+            m_instances[i].Create(kPipeNameW.text, m_security.Attributes(), i == 0))
+      return error;
+  return NO_ERROR;
+}
+
+void CPipeServer::OnSignalled(CHourgaugeService& body) {
+  for (CPipeInstance& instance : m_instances)
+    if (instance.Signalled())
+      instance.OnSignalled(body, &m_nextConnection);
+}
+
+::DWORD CPipeServer::Sweep(CHourgaugeService& body) {
+  const ULONGLONG now = ::GetTickCount64();
+  ::DWORD next = INFINITE;
+  for (CPipeInstance& instance : m_instances) {
+    if (instance.Broken() &&
+        instance.Create(kPipeNameW.text, m_security.Attributes(), false) != NO_ERROR) {
+      next = next < kRecreateAfterMs ? next : kRecreateAfterMs;
+      continue;
+    }
+    const ::DWORD idle = instance.DropIfIdle(body, now);
+    next = next < idle ? next : idle;
+  }
+  return next;
+}
+
+} // namespace hg
