@@ -171,6 +171,8 @@ Function ${un}HgStopService
               StrCpy $6 failed
             ${EndIf}
             !insertmacro HG_LOG_IN "${un}" "process $3: WaitForSingleObject = $5"
+          ${Else}
+            !insertmacro HG_LOG_IN "${un}" "process $3: ended already"
           ${EndIf}
         ${EndIf}
       ${EndIf}
