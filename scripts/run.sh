@@ -58,6 +58,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 if [ -z "${DISPLAY:-}" ]; then
+  # shellcheck disable=SC2119 # the default screen size
   hg_xvfb_start
   started_xvfb=1
   echo "run: Xvfb on $DISPLAY (pid $HG_XVFB_PID)"
