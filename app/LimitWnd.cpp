@@ -69,6 +69,9 @@ int CLimitWnd::OnCreate(Lparam createStruct) {
   if (CWnd::OnCreate(createStruct) == -1)
     return -1;
   m_nTimerId = static_cast<std::uint8_t>(m_platform.SetTimer(m_hWnd, kTickTimerId, kTickPeriodMs));
+  // A copy run as administrator hears a new Explorer only when it lets
+  // the message in from the lower level Explorer runs at.
+  m_platform.ChangeWindowMessageFilterEx(m_hWnd, s_nTaskbarCreated);
   return 0;
 }
 

@@ -125,7 +125,8 @@ void CTrayIcon::ShowBalloon(UINT textId) {
   FormatText(m_nid.szInfoTitle, sizeof m_nid.szInfoTitle, "%s", text::kWindowTitle);
   m_nid.dwInfoFlags = NIIF_WARNING;
   m_nid.uTimeoutOrVersion = kBalloonTimeoutMs;
-  m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+  if (!m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid))
+    Lost();
 }
 
 void CTrayIcon::FormatTooltip(char* tip, std::size_t size) const {
@@ -156,7 +157,16 @@ void CTrayIcon::Refresh() {
   // sends the tip alone, so the shell does not copy the icon every second.
   if (m_bTrayAdded)
     m_nid.uFlags = NIF_TIP;
-  m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+  if (!m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid) && m_bTrayAdded)
+    Lost();
+}
+
+// A modify the shell refuses for an icon it held: the icon is gone (a new
+// Explorer whose message never came), and is added again.
+void CTrayIcon::Lost() {
+  m_bTrayAdded = false;
+  if (m_bTrayWanted)
+    AddIcon();
 }
 
 } // namespace hg

@@ -16,6 +16,10 @@ template <class T> Handle From(T p) {
 }
 } // namespace
 
+BOOL Win32Platform::ChangeWindowMessageFilterEx(Hwnd hwnd, UINT message) {
+  return ::ChangeWindowMessageFilterEx(To<HWND>(hwnd), message, MSGFLT_ALLOW, nullptr);
+}
+
 UINT Win32Platform::RegisterWindowMessageA(const char* name) {
   return ::RegisterWindowMessageA(name);
 }

@@ -464,5 +464,40 @@ TEST(SingleCopyTest, SecondStartEndsAtOnceAndTheNextOneAfterAnExitRuns) {
   p.platform.DestroyWindow(next.m_pMainWnd->m_hWnd);
 }
 
+// Run as administrator, the window lets Explorer's "TaskbarCreated" in from
+// the lower level Explorer runs at, so the icon comes back with Explorer.
+TEST(TrayIconReturnTest, ElevatedCopyHearsANewExplorer) {
+  Program p;
+  p.platform.SetElevated();
+  p.At(2024, 1, 5, 9, 0);
+  p.Set("LastDate", "752964");
+  p.Set("LastTime", "3000");
+  p.Start();
+  p.Tick(2);
+  p.platform.RestartShell();
+  EXPECT_TRUE(p.platform.TrayIconShown(p.hwnd, kTrayIconId));
+}
+
+// An icon the shell lost without a word: the next modify fails, and the
+// icon is added again at once, tip and all.
+TEST(TrayIconReturnTest, FailedModifyAddsTheIconAgain) {
+  Program p;
+  p.At(2024, 1, 5, 9, 0);
+  p.Set("LastDate", "752964");
+  p.Set("LastTime", "3000");
+  p.Start();
+  p.Tick(2);
+  p.platform.DropTrayIcons();
+  p.Tick(1);
+  ASSERT_TRUE(p.platform.TrayIconShown(p.hwnd, kTrayIconId));
+  EXPECT_EQ(p.Tip().rfind("LastTime( 49min )", 0), 0u) << p.Tip();
+  const auto& calls = p.platform.TrayCalls();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[calls.size() - 2].message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_FALSE(calls[calls.size() - 2].result);
+  EXPECT_EQ(calls.back().message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_TRUE(calls.back().result);
+}
+
 } // namespace
 } // namespace hg::test
