@@ -176,14 +176,12 @@ BOOL CLimitWnd::OnQueryEndSession() {
 }
 
 // Once this returns with bEnding set, Windows may end the process at any
-// moment: save and take the icon away here, then close as an exit does.
+// moment: save here. Any program can send this message, so it closes
+// nothing: after a real session end Windows ends the process itself.
 void CLimitWnd::OnEndSession(BOOL bEnding) {
   CWnd::OnEndSession(bEnding);
-  if (!bEnding)
-    return;
-  SaveIfCounting();
-  m_tray.Remove();
-  CloseForGood();
+  if (bEnding)
+    SaveIfCounting();
 }
 
 } // namespace hg
