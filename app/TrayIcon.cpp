@@ -1,6 +1,7 @@
 #include "app/TrayIcon.h"
 
 #include "accounting/TipSuffix.h"
+#include "commands/NoticeTexts.h"
 #include "platform/framework/WinApp.h"
 #include "res/Texts.h"
 #include "res/resource.h"
@@ -13,21 +14,6 @@ constexpr UINT kBalloonTimeoutMs = 10000;
 // ticks (about 15 s).
 constexpr int kWarningTicks = 15;
 
-UINT BalloonText(Balloon balloon) {
-  switch (balloon) {
-  case Balloon::TenMinutes:
-    return IDS_NOTICE_10MIN;
-  case Balloon::FiveMinutes:
-    return IDS_NOTICE_5MIN;
-  case Balloon::OneMinute:
-    return IDS_NOTICE_1MIN;
-  case Balloon::DaySpent:
-    return IDS_NOTICE_DAY_SPENT;
-  case Balloon::None:
-    break;
-  }
-  return 0;
-}
 } // namespace
 
 CTrayIcon::~CTrayIcon() {

@@ -3,19 +3,11 @@
 // Explorer restarts.
 #include <windows.h>
 
+#include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Text.h"
 
 namespace hg {
-namespace {
-template <class T> T To(Handle h) {
-  return reinterpret_cast<T>(h);
-}
-template <class T> Handle From(T p) {
-  return reinterpret_cast<Handle>(p);
-}
-} // namespace
-
 BOOL Win32Platform::ChangeWindowMessageFilterEx(Hwnd hwnd, UINT message) {
   return ::ChangeWindowMessageFilterEx(To<HWND>(hwnd), message, MSGFLT_ALLOW, nullptr);
 }

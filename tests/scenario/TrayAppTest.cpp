@@ -439,11 +439,7 @@ TEST_F(TrayAppTest, IconIsLoadedOnceAtTheSmallIconSizeAndDestroyedAtTheEnd) {
 }
 
 // A second start in the same session ends at once: one icon, one count.
-TEST(SingleCopyTest, SecondStartEndsAtOnceAndTheNextOneAfterAnExitRuns) {
-  Program p;
-  p.At(2024, 1, 5, 9, 0);
-  p.Set("LastDate", "752964");
-  p.Set("LastTime", "3000");
+TEST_F(TrayAppTest, SecondStartEndsAtOnceAndTheNextOneAfterAnExitRuns) {
   p.Start();
   ASSERT_TRUE(p.started);
   {
@@ -470,12 +466,8 @@ TEST(SingleCopyTest, SecondStartEndsAtOnceAndTheNextOneAfterAnExitRuns) {
 
 // Run as administrator, the window lets Explorer's "TaskbarCreated" in from
 // the lower level Explorer runs at, so the icon comes back with Explorer.
-TEST(TrayIconReturnTest, ElevatedCopyHearsANewExplorer) {
-  Program p;
+TEST_F(TrayAppTest, ElevatedCopyHearsANewExplorer) {
   p.platform.SetElevated();
-  p.At(2024, 1, 5, 9, 0);
-  p.Set("LastDate", "752964");
-  p.Set("LastTime", "3000");
   p.Start();
   p.Tick(2);
   p.platform.RestartShell();
@@ -484,11 +476,7 @@ TEST(TrayIconReturnTest, ElevatedCopyHearsANewExplorer) {
 
 // An icon the shell lost without a word: the next modify fails, and the
 // icon is added again at once, tip and all.
-TEST(TrayIconReturnTest, FailedModifyAddsTheIconAgain) {
-  Program p;
-  p.At(2024, 1, 5, 9, 0);
-  p.Set("LastDate", "752964");
-  p.Set("LastTime", "3000");
+TEST_F(TrayAppTest, FailedModifyAddsTheIconAgain) {
   p.Start();
   p.Tick(2);
   p.platform.DropTrayIcons();
