@@ -69,6 +69,9 @@ int CLimitWnd::OnCreate(Lparam createStruct) {
   if (CWnd::OnCreate(createStruct) == -1)
     return -1;
   m_nTimerId = static_cast<std::uint8_t>(m_platform.SetTimer(m_hWnd, kTickTimerId, kTickPeriodMs));
+  // A copy run as administrator hears a new Explorer only when it lets
+  // the message in from the lower level Explorer runs at.
+  m_platform.ChangeWindowMessageFilterEx(m_hWnd, s_nTaskbarCreated);
   return 0;
 }
 
@@ -173,14 +176,12 @@ BOOL CLimitWnd::OnQueryEndSession() {
 }
 
 // Once this returns with bEnding set, Windows may end the process at any
-// moment: save and take the icon away here, then close as an exit does.
+// moment: save here. Any program can send this message, so it closes
+// nothing: after a real session end Windows ends the process itself.
 void CLimitWnd::OnEndSession(BOOL bEnding) {
   CWnd::OnEndSession(bEnding);
-  if (!bEnding)
-    return;
-  SaveIfCounting();
-  m_tray.Remove();
-  CloseForGood();
+  if (bEnding)
+    SaveIfCounting();
 }
 
 } // namespace hg

@@ -1,6 +1,7 @@
 #include "app/TrayIcon.h"
 
 #include "accounting/TipSuffix.h"
+#include "commands/NoticeTexts.h"
 #include "platform/framework/WinApp.h"
 #include "res/Texts.h"
 #include "res/resource.h"
@@ -13,21 +14,6 @@ constexpr UINT kBalloonTimeoutMs = 10000;
 // ticks (about 15 s).
 constexpr int kWarningTicks = 15;
 
-UINT BalloonText(Balloon balloon) {
-  switch (balloon) {
-  case Balloon::TenMinutes:
-    return IDS_NOTICE_10MIN;
-  case Balloon::FiveMinutes:
-    return IDS_NOTICE_5MIN;
-  case Balloon::OneMinute:
-    return IDS_NOTICE_1MIN;
-  case Balloon::DaySpent:
-    return IDS_NOTICE_DAY_SPENT;
-  case Balloon::None:
-    break;
-  }
-  return 0;
-}
 } // namespace
 
 CTrayIcon::~CTrayIcon() {
@@ -125,7 +111,8 @@ void CTrayIcon::ShowBalloon(UINT textId) {
   FormatText(m_nid.szInfoTitle, sizeof m_nid.szInfoTitle, "%s", text::kWindowTitle);
   m_nid.dwInfoFlags = NIIF_WARNING;
   m_nid.uTimeoutOrVersion = kBalloonTimeoutMs;
-  m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+  if (!m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid))
+    Lost();
 }
 
 void CTrayIcon::FormatTooltip(char* tip, std::size_t size) const {
@@ -156,7 +143,16 @@ void CTrayIcon::Refresh() {
   // sends the tip alone, so the shell does not copy the icon every second.
   if (m_bTrayAdded)
     m_nid.uFlags = NIF_TIP;
-  m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+  if (!m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid) && m_bTrayAdded)
+    Lost();
+}
+
+// A modify the shell refuses for an icon it held: the icon is gone (a new
+// Explorer whose message never came), and is added again.
+void CTrayIcon::Lost() {
+  m_bTrayAdded = false;
+  if (m_bTrayWanted)
+    AddIcon();
 }
 
 } // namespace hg

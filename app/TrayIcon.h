@@ -47,6 +47,7 @@ private:
   void BuildRecord(Hwnd hwnd, UINT flags);
   void AddIcon();
   void Refresh();
+  void Lost();
   void FormatTooltip(char* tip, std::size_t size) const;
   void ShowBalloon(UINT textId);
 

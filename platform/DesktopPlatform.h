@@ -59,6 +59,10 @@ public:
   virtual void PostQuitMessage(int exitCode) = 0;
   // A message id shared by every program that registers the name; 0 on failure.
   virtual UINT RegisterWindowMessageA(const char* name) = 0;
+  // ChangeWindowMessageFilterEx(MSGFLT_ALLOW): the message reaches the
+  // window from programs of a lower integrity level too (Explorer's
+  // "TaskbarCreated" reaches a copy run as administrator).
+  virtual BOOL ChangeWindowMessageFilterEx(Hwnd hwnd, UINT message) = 0;
   // Top-level window by class (nullptr: any) and title.
   virtual Hwnd FindWindowA(const char* className, const char* title) = 0;
   virtual BOOL SetForegroundWindow(Hwnd hwnd) = 0;

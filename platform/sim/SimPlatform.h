@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -297,8 +298,12 @@ public:
   int LiveMenus() const { return m_liveMenus; }
   bool TrayIconShown(Hwnd hwnd, UINT id) const;
   // Explorer ends and starts again: every icon is gone, and each top-level
-  // window gets the registered "TaskbarCreated" message.
+  // window gets the registered "TaskbarCreated" message (when the program
+  // runs elevated, only a window that allowed the message from lower levels).
   void RestartShell();
+  void SetElevated(bool on = true) { m_elevated = on; }
+  // The shell forgets every icon and says nothing.
+  void DropTrayIcons() { m_trayIcons.clear(); }
   // Messages posted through PostMessageA, in order (while recording).
   const std::vector<Msg>& PostedMessages() const { return m_posted; }
   const NotifyIconDataA* TrayIcon(Hwnd hwnd, UINT id) const;
@@ -384,6 +389,7 @@ public:
   Lresult DispatchMessageA(const Msg& msg) override;
   void PostQuitMessage(int exitCode) override;
   UINT RegisterWindowMessageA(const char* name) override;
+  BOOL ChangeWindowMessageFilterEx(Hwnd hwnd, UINT message) override;
   Hwnd FindWindowA(const char* className, const char* title) override;
   BOOL SetForegroundWindow(Hwnd hwnd) override;
   BOOL GetCursorPos(Point* point) override;
@@ -587,6 +593,8 @@ private:
   std::vector<TrayCall> m_trayCalls;
   std::vector<Msg> m_posted;
   std::map<std::pair<Hwnd, UINT>, NotifyIconDataA> m_trayIcons;
+  bool m_elevated = false;
+  std::set<std::pair<Hwnd, UINT>> m_allowedMessages; // ChangeWindowMessageFilterEx
 
   std::deque<UserAction> m_script;
   std::vector<std::string> m_scriptErrors;

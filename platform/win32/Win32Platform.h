@@ -105,6 +105,7 @@ public:
   Lresult DispatchMessageA(const Msg& msg) override;
   void PostQuitMessage(int exitCode) override;
   UINT RegisterWindowMessageA(const char* name) override;
+  BOOL ChangeWindowMessageFilterEx(Hwnd hwnd, UINT message) override;
   Hwnd FindWindowA(const char* className, const char* title) override;
   BOOL SetForegroundWindow(Hwnd hwnd) override;
   BOOL GetCursorPos(Point* point) override;
