@@ -10,6 +10,8 @@
 // tray-icons) answer 0 for yes and 1 for no.
 #include <windows.h>
 
+#include "tests/e2e/driver/PipeCommands.h"
+
 #include <commctrl.h>
 #include <sddl.h>
 
@@ -206,6 +208,7 @@ int Usage() {
       "  reg-bytes KEY VALUE                TYPE SIZE HEX of a value as the ANSI call reads it;\n"
       "                                     KEY starts with HKLM\\ or HKCU\\\n"
       "  reg-sddl KEY                       the DACL of an HKLM\\ key (32-bit view) as SDDL");
+  Err(kPipeCommandsUsage);
   return 2;
 }
 
@@ -587,6 +590,8 @@ int Run(int argc, wchar_t** argv) {
   if (argc < 2)
     return Usage();
   const std::wstring cmd = argv[1];
+  if (const int result = RunPipeCommand(cmd, argc, argv); result >= 0)
+    return result == 2 ? Usage() : result;
   auto arg = [&](int i) -> const wchar_t* { return i < argc ? argv[i] : nullptr; };
   DWORD ms = 0;
   long long a = 0, b = 0, c = 0;
