@@ -20,6 +20,10 @@
 const char kPipeCommandsUsage[] =
     "  pipe-status                        one status request to the service's pipe: the reply's\n"
     "                                     fields, the pipe server's and the service's process ids\n"
+    "  pipe-request KIND [NAME=VALUE...]  one request of KIND (status, check-password, settings,\n"
+    "                                     change-password, exit, uninstall) with the fields\n"
+    "                                     password=, new-password=, limit=, adjust=, reset=1;\n"
+    "                                     prints the reply as pipe-status does\n"
     "  pipe-garbage short|long|magic      a message of 10 bytes, of 200, or a request with a\n"
     "                                     wrong magic number; exit 0 when the service drops the\n"
     "                                     connection without a reply\n"
@@ -116,12 +120,10 @@ DWORD ServiceProcessId() {
   return pid;
 }
 
-int Status() {
+int Send(const hg::ServiceRequest& request) {
   HANDLE pipe = OpenPipe();
   if (pipe == INVALID_HANDLE_VALUE)
     return 1;
-  hg::ServiceRequest request;
-  request.kind = hg::RequestKind::Status;
   std::uint8_t message[hg::kRequestSize];
   hg::EncodeRequest(request, message);
   // Room for more than a reply: a longer one is a fault to see, not to cut.
@@ -157,6 +159,74 @@ int Status() {
   Field("server_pid", serverPid);
   Field("service_pid", ServiceProcessId());
   return 0;
+}
+
+bool ParseKind(const std::wstring& name, hg::RequestKind* kind) {
+  struct Named {
+    const wchar_t* name;
+    hg::RequestKind kind;
+  };
+  static const Named kinds[] = {{L"status", hg::RequestKind::Status},
+                                {L"check-password", hg::RequestKind::CheckPassword},
+                                {L"settings", hg::RequestKind::Settings},
+                                {L"change-password", hg::RequestKind::ChangePassword},
+                                {L"exit", hg::RequestKind::Exit},
+                                {L"uninstall", hg::RequestKind::Uninstall}};
+  for (const Named& k : kinds)
+    if (name == k.name) {
+      *kind = k.kind;
+      return true;
+    }
+  return false;
+}
+
+// A password as the tray sends it: the typed ASCII text.
+bool CopyPassword(const std::wstring& text, char (&out)[hg::kWirePasswordSize]) {
+  if (text.size() >= hg::kWirePasswordSize)
+    return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] < 0x20 || text[i] > 0x7E)
+      return false;
+    out[i] = static_cast<char>(text[i]);
+  }
+  return true;
+}
+
+bool ParseMinutes(const std::wstring& text, std::int32_t* minutes) {
+  wchar_t* end = nullptr;
+  const long value = std::wcstol(text.c_str(), &end, 10);
+  if (text.empty() || *end != L'\0' || value < 0 || value > hg::kMaxWireMinutes)
+    return false;
+  *minutes = static_cast<std::int32_t>(value);
+  return true;
+}
+
+int Request(int argc, wchar_t** argv) {
+  hg::ServiceRequest request;
+  if (argc < 3 || !ParseKind(argv[2], &request.kind))
+    return 2;
+  for (int i = 3; i < argc; ++i) {
+    const std::wstring field = argv[i];
+    const std::size_t equals = field.find(L'=');
+    if (equals == std::wstring::npos)
+      return 2;
+    const std::wstring name = field.substr(0, equals);
+    const std::wstring value = field.substr(equals + 1);
+    bool ok = false;
+    if (name == L"password")
+      ok = CopyPassword(value, request.password);
+    else if (name == L"new-password")
+      ok = CopyPassword(value, request.newPassword);
+    else if (name == L"limit")
+      ok = ParseMinutes(value, &request.limitMinutes);
+    else if (name == L"adjust")
+      ok = ParseMinutes(value, &request.adjustMinutes);
+    else if (name == L"reset")
+      ok = (request.resetToday = value == L"1") || value == L"0";
+    if (!ok)
+      return 2;
+  }
+  return Send(request);
 }
 
 int Garbage(const std::wstring& kind) {
@@ -242,7 +312,9 @@ int Sddl() {
 
 int RunPipeCommand(const std::wstring& command, int argc, wchar_t** argv) {
   if (command == L"pipe-status")
-    return argc == 2 ? Status() : 2;
+    return argc == 2 ? Send(hg::ServiceRequest{}) : 2;
+  if (command == L"pipe-request")
+    return Request(argc, argv);
   if (command == L"pipe-garbage")
     return argc == 3 ? Garbage(argv[2]) : 2;
   if (command == L"pipe-idle") {
