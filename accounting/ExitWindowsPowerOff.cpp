@@ -29,9 +29,18 @@ bool EnableShutdownPrivilege(SystemPlatform& platform) {
   return enabled;
 }
 
+// The logoff is for an account that may not power the PC off: a refused
+// privilege or access. Any other failure (a shutdown already under way, a
+// program holding it up) is asked again on the next tick, so that a
+// power-off is not turned into a logoff.
 void CExitWindowsPowerOff::Request() {
-  if (EnableShutdownPrivilege(m_platform) && m_platform.ExitWindowsEx(kPowerOffFlags, kShutdownReason))
-    return;
+  if (EnableShutdownPrivilege(m_platform)) {
+    if (m_platform.ExitWindowsEx(kPowerOffFlags, kShutdownReason))
+      return;
+    const DWORD error = m_platform.GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_PRIVILEGE_NOT_HELD)
+      return;
+  }
   m_platform.ExitWindowsEx(kLogoffFlags, kShutdownReason);
 }
 

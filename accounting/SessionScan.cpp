@@ -19,21 +19,25 @@ bool SameSource(std::string_view a, std::string_view b) {
 } // namespace
 
 EventKind ClassifyEvent(std::uint32_t eventId, std::string_view source) {
-  switch (eventId & 0x7FFFFFFFu) {
-  case 6005:
-    return EventKind::Start;
-  case 1:
-    return SameSource(source, kKernelGeneralSource) ? EventKind::Other : EventKind::Start;
-  case 507:
-    return SameSource(source, kKernelPowerSource) ? EventKind::Start : EventKind::Other;
-  case 6006:
-  case 42:
-    return EventKind::End;
-  case 506:
-    return SameSource(source, kKernelPowerSource) ? EventKind::End : EventKind::Other;
-  default:
-    return EventKind::Other;
-  }
+  struct Meaning {
+    std::uint32_t eventId;
+    std::string_view source;
+    EventKind kind;
+  };
+  static constexpr Meaning kMeanings[] = {
+      {6005, kEventLogSource, EventKind::Start},
+      {1, kPowerTroubleshooterSource, EventKind::Start},
+      {507, kKernelPowerSource, EventKind::Start},
+      {12, kKernelGeneralSource, EventKind::Start},
+      {6006, kEventLogSource, EventKind::End},
+      {42, kKernelPowerSource, EventKind::End},
+      {506, kKernelPowerSource, EventKind::End},
+  };
+  const std::uint32_t id = eventId & 0x7FFFFFFFu;
+  for (const Meaning& m : kMeanings)
+    if (m.eventId == id && SameSource(source, m.source))
+      return m.kind;
+  return EventKind::Other;
 }
 
 UsageScan::UsageScan(const DayTable& days, std::int64_t now, std::int64_t reference,

@@ -14,17 +14,25 @@ inline constexpr int kUsageDays = 10;
 
 enum class EventKind { Start, End, Other };
 
-// Sources whose records the rule tells apart.
+// Sources whose records the rule reads.
+inline constexpr std::string_view kEventLogSource = "EventLog";
 inline constexpr std::string_view kKernelGeneralSource = "Microsoft-Windows-Kernel-General";
 inline constexpr std::string_view kKernelPowerSource = "Microsoft-Windows-Kernel-Power";
+inline constexpr std::string_view kPowerTroubleshooterSource =
+    "Microsoft-Windows-Power-Troubleshooter";
 
-// 6005 (the log service started) and 1 (such as the return from sleep) start
-// a session; 6006 (the log service stopped) and 42 (such as the entry into
-// sleep) end one, whatever their source. Two sources change that: event 1 of
-// Kernel-General only says the clock was set (at every time synchronisation),
-// and Kernel-Power's 506 and 507, a laptop entering and leaving Modern
-// Standby in place of 42 and 1, end and start a session. Only bit 31 of the
-// identifier is ignored; sources compare without regard to case.
+// Many providers log identifiers such as 1, 42, 6005 or 6006 in the System
+// log, so a record counts only from the source that means it. A session
+// starts at EventLog's 6005 (the log service started), Power-Troubleshooter's
+// 1 (the return from sleep or hibernation), Kernel-Power's 507 (the return
+// from Modern Standby) and Kernel-General's 12 (the operating system
+// started: at a start from Fast Startup, which hibernates the services with
+// the kernel, it is the only one; at a full start 6005 follows it within
+// seconds and begins the session). A session ends at EventLog's 6006 (the
+// log service stopped), Kernel-Power's 42 (the entry into sleep, and a Fast
+// Startup shutdown, a hibernation of the kernel) and 506 (the entry into
+// Modern Standby). Only bit 31 of the identifier is ignored; sources compare
+// without regard to case.
 EventKind ClassifyEvent(std::uint32_t eventId, std::string_view source);
 inline EventKind ClassifyEvent(const EventRecord& record) {
   return ClassifyEvent(record.eventId, record.source);

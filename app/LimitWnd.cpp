@@ -2,6 +2,7 @@
 // open and close it.
 #include "app/LimitWnd.h"
 
+#include "commands/ServiceClient.h"
 #include "platform/framework/WinApp.h"
 #include "res/Texts.h"
 #include "res/resource.h"
@@ -36,10 +37,16 @@ END_MESSAGE_MAP()
 // clang-format on
 
 CLimitWnd::CLimitWnd(Platform& platform) : CWnd(platform) {
-  // The autostart entry comes first, before any other registry access, so a
-  // moved program re-registers even when this start ends in a power-off.
-  WriteAutostartEntry(m_platform);
-  m_accountant.Start();
+  DWORD serviceProcess = 0;
+  if (QueryServiceState(m_platform, &serviceProcess) != ServiceState::NotInstalled) {
+    // The service counts, and owns the program key and the autostart entry.
+    m_pFace = std::make_unique<CServiceFace>(m_platform, *this, m_tray);
+  } else {
+    // The autostart entry comes first, before any other registry access, so
+    // a moved program re-registers even when this start ends in a power-off.
+    WriteAutostartEntry(m_platform);
+    m_accountant.Start();
+  }
 
   s_nTaskbarCreated = m_platform.RegisterWindowMessageA("TaskbarCreated");
   m_tray.Load();
@@ -62,6 +69,9 @@ int CLimitWnd::OnCreate(Lparam createStruct) {
   if (CWnd::OnCreate(createStruct) == -1)
     return -1;
   m_nTimerId = static_cast<std::uint8_t>(m_platform.SetTimer(m_hWnd, kTickTimerId, kTickPeriodMs));
+  // A copy run as administrator hears a new Explorer only when it lets
+  // the message in from the lower level Explorer runs at.
+  m_platform.ChangeWindowMessageFilterEx(m_hWnd, s_nTaskbarCreated);
   return 0;
 }
 
@@ -79,20 +89,36 @@ void CLimitWnd::OnSize(UINT nType, int cx, int cy) {
   CWnd::OnSize(nType, cx, cy);
   if (nType != SIZE_MINIMIZED)
     return;
-  m_tray.Add(m_hWnd, m_accountant.LastTime());
+  m_tray.Add(Remaining());
+  if (m_pFace)
+    m_pFace->Poll();
   ShowWindow(SW_HIDE);
+}
+
+std::int32_t CLimitWnd::Remaining() const {
+  return m_pFace ? m_pFace->Remaining() : m_accountant.LastTime();
+}
+
+void CLimitWnd::SaveIfCounting() {
+  // After the exit and uninstall commands (no timer) nothing may be written:
+  // the uninstall has removed the program key.
+  if (m_nTimerId != 0 && !m_pFace)
+    m_accountant.Save();
 }
 
 void CLimitWnd::OnTimer(UINT nIDEvent) {
   if (nIDEvent == kTickTimerId) {
     InvalidateRect(nullptr, FALSE);
-    m_accountant.Tick();
+    if (m_pFace)
+      m_pFace->Poll();
+    else
+      m_accountant.Tick();
   }
   CWnd::OnTimer(nIDEvent);
 }
 
 Lresult CLimitWnd::OnTaskbarCreated(Wparam, Lparam) {
-  m_tray.OnTaskbarCreated(m_accountant.LastTime());
+  m_tray.OnTaskbarCreated(Remaining());
   return 0;
 }
 
@@ -119,7 +145,8 @@ void CLimitWnd::OnClose() {
     Hwnd companion = m_platform.FindWindowA(nullptr, text::kSysconfigTitle);
     if (companion != 0)
       m_platform.PostMessageA(companion, WM_CLOSE, 0, 0);
-    m_accountant.Save();
+    if (!m_pFace)
+      m_accountant.Save();
   }
   CWnd::OnClose();
 }
@@ -144,23 +171,17 @@ void CLimitWnd::StopTicking() {
 BOOL CLimitWnd::OnQueryEndSession() {
   if (!CWnd::OnQueryEndSession())
     return FALSE;
-  // After the exit and uninstall commands (no timer) nothing may be written,
-  // as in OnClose: the uninstall has removed the program key.
-  if (m_nTimerId != 0)
-    m_accountant.Save();
+  SaveIfCounting();
   return TRUE;
 }
 
 // Once this returns with bEnding set, Windows may end the process at any
-// moment: save and take the icon away here, then close as an exit does.
+// moment: save here. Any program can send this message, so it closes
+// nothing: after a real session end Windows ends the process itself.
 void CLimitWnd::OnEndSession(BOOL bEnding) {
   CWnd::OnEndSession(bEnding);
-  if (!bEnding)
-    return;
-  if (m_nTimerId != 0)
-    m_accountant.Save();
-  m_tray.Remove();
-  CloseForGood();
+  if (bEnding)
+    SaveIfCounting();
 }
 
 } // namespace hg

@@ -4,10 +4,12 @@
 #pragma once
 #include "accounting/Accountant.h"
 #include "accounting/ExitWindowsPowerOff.h"
+#include "app/ServiceFace.h"
 #include "app/TrayIcon.h"
 #include "platform/framework/Wnd.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace hg {
 
@@ -20,9 +22,12 @@ public:
 
   // The tray shows what the accountant counts; the power-off is the
   // signed-in account's own.
-  CTrayIcon m_tray{m_platform};
+  CTrayIcon m_tray{m_platform, *this};
   CExitWindowsPowerOff m_powerOff{m_platform};
   CAccountant m_accountant{m_platform, m_powerOff, m_tray};
+  // With the service installed the window is its face, and the accountant
+  // above never starts.
+  std::unique_ptr<CServiceFace> m_pFace;
 
   BOOL m_bFirstPaint = TRUE;
   // Non-zero while the tick's timer runs (SetTimer's result, which Windows
@@ -53,6 +58,9 @@ protected:
   void StopTicking();
   // Lets the window close, and closes it.
   void CloseForGood();
+  // Stores the accounting state, when this program counts.
+  void SaveIfCounting();
+  std::int32_t Remaining() const;
 
   DECLARE_MESSAGE_MAP()
 };

@@ -11,18 +11,24 @@ namespace hg {
 
 void CLimitWnd::OnChangePassword() {
   // No check dialog first: the old-password field is this command's guard.
-  ChangePassword(m_platform);
+  if (m_pFace)
+    m_pFace->ChangePassword();
+  else
+    ChangePassword(m_platform);
 }
 
 void CLimitWnd::OnSettings() {
-  if (ConfirmPassword(m_platform))
+  if (m_pFace)
+    m_pFace->Settings();
+  else if (ConfirmPassword(m_platform))
     ChangeSettings(m_platform, m_accountant);
 }
 
 // Exit and uninstall stop the countdown for good and close the window
 // without saving: OnClose sees no timer.
 void CLimitWnd::OnQuit() {
-  if (!ConfirmPassword(m_platform))
+  // Through the service the count pauses until the next sign-in.
+  if (m_pFace ? !m_pFace->Exit() : !ConfirmPassword(m_platform))
     return;
   StopTicking();
   CloseCompanion(m_platform);
@@ -30,10 +36,13 @@ void CLimitWnd::OnQuit() {
 }
 
 void CLimitWnd::OnUninstall() {
-  if (!ConfirmPassword(m_platform))
+  if (m_pFace) {
+    // The service removes the program and itself.
+    if (!m_pFace->Uninstall())
+      return;
+  } else if (!ConfirmPassword(m_platform)) {
     return;
-  DWORD error = RemoveInstallation(m_platform);
-  if (error != ERROR_SUCCESS) {
+  } else if (DWORD error = RemoveInstallation(m_platform); error != ERROR_SUCCESS) {
     const UINT id = error == ERROR_ACCESS_DENIED ? IDS_UNINSTALL_NEEDS_ADMIN : IDS_UNINSTALL_FAILED;
     MessageBox(id, IDS_UNINSTALL_CAPTION, MB_ICONEXCLAMATION | MB_OK);
     return;

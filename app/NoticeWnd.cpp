@@ -12,6 +12,8 @@ constexpr int kWidth = 320;
 constexpr int kHeight = 64;
 constexpr int kMargin = 12;
 constexpr int kFontHeight = 22;
+constexpr int kMessageFontHeight = 15;
+constexpr int kMessageMargin = 6;
 constexpr UINT kIdcArrow = 32512;
 
 int Scaled(int pixels, int dpi) {
@@ -30,6 +32,8 @@ CNoticeWnd::~CNoticeWnd() {
     DestroyWindow();
   if (m_hFont != 0)
     m_platform.DeleteObject(m_hFont);
+  if (m_hMessageFont != 0)
+    m_platform.DeleteObject(m_hMessageFont);
 }
 
 bool CNoticeWnd::Create() {
@@ -58,14 +62,44 @@ bool CNoticeWnd::Create() {
   char face[32] = {}; // LF_FACESIZE
   m_platform.LoadStringA(IDS_NOTICE_FONT, face, sizeof face);
   m_hFont = m_platform.CreateFontW(-Scaled(kFontHeight, dpi), FW_BOLD, face);
+  m_hMessageFont = m_platform.CreateFontW(-Scaled(kMessageFontHeight, dpi), FW_BOLD, face);
   return true;
+}
+
+// Shown, or painted anew, and raised above every other topmost window: a
+// full-screen program that came up since may have covered it.
+void CNoticeWnd::Show() {
+  // The title carries the text too, for screen readers and for a look from
+  // another program.
+  m_platform.SetWindowTextW(m_hWnd, m_szText);
+  if (!m_platform.IsWindowVisible(m_hWnd)) {
+    ShowWindow(SW_SHOWNOACTIVATE);
+    m_platform.RaiseTopmost(m_hWnd);
+  }
+  // Painted now: the text must not wait behind other messages.
+  InvalidateRect(nullptr, TRUE);
+  UpdateWindow();
+}
+
+void CNoticeWnd::ShowMessage(UINT textId) {
+  if (m_hWnd == 0 && !Create())
+    return;
+  m_platform.LoadStringA(textId, m_szText, sizeof m_szText);
+  m_nSeconds = -1;
+  m_bMessage = true;
+  // A message shown again (the five minutes after the ten) comes to the
+  // top again.
+  if (m_platform.IsWindowVisible(m_hWnd))
+    m_platform.RaiseTopmost(m_hWnd);
+  Show();
 }
 
 void CNoticeWnd::ShowCountdown(std::int64_t seconds) {
   if (seconds < 0) {
-    if (m_nSeconds >= 0 && m_hWnd != 0)
+    if (IsShown() && m_hWnd != 0)
       ShowWindow(SW_HIDE);
     m_nSeconds = -1;
+    m_bMessage = false;
     return;
   }
   if (seconds == m_nSeconds)
@@ -76,15 +110,9 @@ void CNoticeWnd::ShowCountdown(std::int64_t seconds) {
   m_platform.LoadStringA(IDS_COUNTDOWN, format, sizeof format);
   FormatText(m_szText, sizeof m_szText, format,
              static_cast<int>(std::min<std::int64_t>(seconds, 999)));
-  // The title carries the text too, for screen readers and for a look from
-  // another program.
-  m_platform.SetWindowTextW(m_hWnd, m_szText);
-  if (m_nSeconds < 0)
-    ShowWindow(SW_SHOWNOACTIVATE);
   m_nSeconds = seconds;
-  // Painted now: the number must not wait behind other messages.
-  InvalidateRect(nullptr, TRUE);
-  UpdateWindow();
+  m_bMessage = false;
+  Show();
 }
 
 void CNoticeWnd::OnPaint() {
@@ -92,9 +120,18 @@ void CNoticeWnd::OnPaint() {
   Handle dc = m_platform.BeginPaint(m_hWnd, &paint);
   Rect client;
   m_platform.GetClientRect(m_hWnd, &client);
-  Handle oldFont = m_hFont != 0 ? m_platform.SelectObject(dc, m_hFont) : 0;
+  const Handle font = m_bMessage ? m_hMessageFont : m_hFont;
+  Handle oldFont = font != 0 ? m_platform.SelectObject(dc, font) : 0;
   m_platform.SetBkMode(dc, TRANSPARENT);
-  m_platform.DrawTextW(dc, m_szText, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  if (m_bMessage) {
+    const int margin = Scaled(kMessageMargin, m_platform.GetScreenDpi());
+    Rect text{client.left + margin, client.top + margin, client.right - margin,
+              client.bottom - margin};
+    m_platform.DrawTextW(dc, m_szText, &text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+  } else {
+    m_platform.DrawTextW(dc, m_szText, &client,
+                         DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  }
   if (oldFont != 0)
     m_platform.SelectObject(dc, oldFont);
   m_platform.EndPaint(m_hWnd, &paint);

@@ -1,7 +1,9 @@
 // The last minute before a forced power-off, in sight over everything: a
-// small window near the notification area with the seconds left. Always on
-// top, never active, no taskbar button, so a full-screen program does not
-// hide it and typing goes on where it was.
+// small window near the notification area with the seconds left; and the
+// warnings ten and five minutes before, which Windows 10 and 11 show as
+// notifications that Focus assist and full-screen programs hold back. Always
+// on top (raised again each time it shows), never active, no taskbar button,
+// so a full-screen program does not hide it and typing goes on where it was.
 #pragma once
 #include "platform/framework/Wnd.h"
 
@@ -19,7 +21,10 @@ public:
   // Shows `seconds` left, creating the window the first time; a negative
   // number hides it.
   void ShowCountdown(std::int64_t seconds);
-  bool IsShown() const { return m_nSeconds >= 0; }
+  // Shows a text of the string table instead, in a smaller type over as
+  // many lines as it takes; ShowCountdown(-1) hides it too.
+  void ShowMessage(UINT textId);
+  bool IsShown() const { return m_nSeconds >= 0 || m_bMessage; }
 
 protected:
   void OnPaint();
@@ -27,10 +32,13 @@ protected:
 
 private:
   bool Create();
+  void Show();
 
   std::int64_t m_nSeconds = -1; // shown; -1: hidden
+  bool m_bMessage = false;      // a message is shown
   Handle m_hFont = 0;
-  char m_szText[128] = {};
+  Handle m_hMessageFont = 0;
+  char m_szText[256] = {};
 };
 
 } // namespace hg

@@ -4,7 +4,15 @@
 
 namespace hg {
 
+CTimeLimitApp::~CTimeLimitApp() {
+  if (m_hSingleInstance != 0)
+    m_platform.CloseHandle(m_hSingleInstance);
+}
+
 BOOL CTimeLimitApp::InitInstance() {
+  m_hSingleInstance = m_platform.CreateMutexA(kSingleInstanceMutex);
+  if (m_hSingleInstance != 0 && m_platform.GetLastError() == ERROR_ALREADY_EXISTS)
+    return FALSE;
   // The window owns itself from here on and deletes itself once destroyed.
   auto* wnd = new CLimitWnd(m_platform);
   m_pMainWnd = wnd;

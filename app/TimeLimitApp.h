@@ -5,10 +5,18 @@
 
 namespace hg {
 
+// One copy per session: a second start (by hand, or by the service while
+// the first still runs) ends at once instead of counting twice.
+inline constexpr char kSingleInstanceMutex[] = "Local\\HourgaugeLite";
+
 class CTimeLimitApp : public CWinApp {
 public:
   explicit CTimeLimitApp(Platform& platform) : CWinApp(platform) {}
+  ~CTimeLimitApp() override;
   BOOL InitInstance() override;
+
+private:
+  Handle m_hSingleInstance = 0;
 };
 
 } // namespace hg

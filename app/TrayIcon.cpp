@@ -1,6 +1,7 @@
 #include "app/TrayIcon.h"
 
 #include "accounting/TipSuffix.h"
+#include "commands/NoticeTexts.h"
 #include "platform/framework/WinApp.h"
 #include "res/Texts.h"
 #include "res/resource.h"
@@ -9,22 +10,10 @@
 namespace hg {
 namespace {
 constexpr UINT kBalloonTimeoutMs = 10000;
+// The ten- and five-minute warnings stay in the notice window this many
+// ticks (about 15 s).
+constexpr int kWarningTicks = 15;
 
-UINT BalloonText(Balloon balloon) {
-  switch (balloon) {
-  case Balloon::TenMinutes:
-    return IDS_NOTICE_10MIN;
-  case Balloon::FiveMinutes:
-    return IDS_NOTICE_5MIN;
-  case Balloon::OneMinute:
-    return IDS_NOTICE_1MIN;
-  case Balloon::DaySpent:
-    return IDS_NOTICE_DAY_SPENT;
-  case Balloon::None:
-    break;
-  }
-  return 0;
-}
 } // namespace
 
 CTrayIcon::~CTrayIcon() {
@@ -37,8 +26,9 @@ void CTrayIcon::Load() {
   m_hTrayIcon =
       m_platform.LoadImageA(IDR_MAINFRAME, IMAGE_ICON, m_platform.GetSystemMetrics(SM_CXSMICON),
                             m_platform.GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
-  // Not in the tray yet: a removal before the window went there names no window.
-  BuildRecord(0, NIF_MESSAGE | NIF_ICON);
+  // Before the window exists: a removal before it went to the tray names no
+  // window.
+  BuildRecord(m_owner.m_hWnd, NIF_MESSAGE | NIF_ICON);
 }
 
 void CTrayIcon::BuildRecord(Hwnd hwnd, UINT flags) {
@@ -51,15 +41,14 @@ void CTrayIcon::BuildRecord(Hwnd hwnd, UINT flags) {
   m_nid.hIcon = m_hTrayIcon;
 }
 
-void CTrayIcon::Add(Hwnd hwnd, std::int32_t remaining) {
-  m_hWnd = hwnd;
+void CTrayIcon::Add(std::int32_t remaining) {
   m_nShownTime = remaining;
   m_bTrayWanted = true;
   AddIcon();
 }
 
 void CTrayIcon::AddIcon() {
-  BuildRecord(m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+  BuildRecord(m_owner.m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
   FormatTooltip(m_nid.szTip, sizeof m_nid.szTip);
   m_bTrayAdded = m_platform.Shell_NotifyIconA(NIM_ADD, &m_nid);
   // An icon the shell already holds (it came back before this add) refuses
@@ -76,6 +65,12 @@ void CTrayIcon::OnTaskbarCreated(std::int32_t remaining) {
 
 void CTrayIcon::ShowRemaining(std::int32_t seconds) {
   m_nShownTime = seconds;
+  m_szTipText[0] = '\0';
+  Refresh();
+}
+
+void CTrayIcon::ShowText(UINT textId) {
+  AfxLoadString(m_platform, textId, m_szTipText);
   Refresh();
 }
 
@@ -91,7 +86,21 @@ void CTrayIcon::ShowUsage(const DayTable& days, const std::int32_t (&seconds)[kU
 void CTrayIcon::ShowNotice(const Notice& notice) {
   if (notice.balloon != Balloon::None)
     ShowBalloon(BalloonText(notice.balloon));
-  m_wndNotice.ShowCountdown(notice.countdown);
+  // The balloon may be held back (Focus assist, a full-screen program): the
+  // ten and five minutes show in the program's own window too. The last
+  // minute's countdown comes before any of it.
+  if (notice.countdown >= 0) {
+    m_nWarningTicks = 0;
+    m_wndNotice.ShowCountdown(notice.countdown);
+  } else if (notice.balloon == Balloon::TenMinutes || notice.balloon == Balloon::FiveMinutes) {
+    m_nWarningTicks = kWarningTicks;
+    m_wndNotice.ShowMessage(BalloonText(notice.balloon));
+  } else if (m_nWarningTicks > 0) {
+    if (--m_nWarningTicks == 0)
+      m_wndNotice.ShowCountdown(-1);
+  } else {
+    m_wndNotice.ShowCountdown(-1);
+  }
 }
 
 void CTrayIcon::ShowBalloon(UINT textId) {
@@ -102,7 +111,8 @@ void CTrayIcon::ShowBalloon(UINT textId) {
   FormatText(m_nid.szInfoTitle, sizeof m_nid.szInfoTitle, "%s", text::kWindowTitle);
   m_nid.dwInfoFlags = NIIF_WARNING;
   m_nid.uTimeoutOrVersion = kBalloonTimeoutMs;
-  m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+  if (!m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid))
+    Lost();
 }
 
 void CTrayIcon::FormatTooltip(char* tip, std::size_t size) const {
@@ -113,7 +123,10 @@ void CTrayIcon::FormatTooltip(char* tip, std::size_t size) const {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #endif
-  FormatText(tip, size, m_szTipFormat, m_nShownTime / 60, m_szTipSuffix);
+  if (m_szTipText[0] != '\0')
+    FormatText(tip, size, "%s", m_szTipText);
+  else
+    FormatText(tip, size, m_szTipFormat, m_nShownTime / 60, m_szTipSuffix);
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
@@ -130,7 +143,16 @@ void CTrayIcon::Refresh() {
   // sends the tip alone, so the shell does not copy the icon every second.
   if (m_bTrayAdded)
     m_nid.uFlags = NIF_TIP;
-  m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+  if (!m_platform.Shell_NotifyIconA(NIM_MODIFY, &m_nid) && m_bTrayAdded)
+    Lost();
+}
+
+// A modify the shell refuses for an icon it held: the icon is gone (a new
+// Explorer whose message never came), and is added again.
+void CTrayIcon::Lost() {
+  m_bTrayAdded = false;
+  if (m_bTrayWanted)
+    AddIcon();
 }
 
 } // namespace hg

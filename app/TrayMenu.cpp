@@ -21,7 +21,11 @@ Lresult CLimitWnd::OnTrayNotify(Wparam wParam, Lparam lParam) {
   // A fresh menu on every press, so a password set or cleared since the
   // last one shows in the first item's label.
   Hmenu menu = m_platform.LoadMenuA(IDR_MAINFRAME);
-  if (ReadRegString(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kPassword).empty()) {
+  const bool passwordSet =
+      m_pFace
+          ? m_pFace->PasswordSet()
+          : !ReadRegString(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kPassword).empty();
+  if (!passwordSet) {
     char label[64];
     AfxLoadString(m_platform, IDS_SET_PASSWORD_ITEM, label);
     MenuItemInfoA info;

@@ -17,7 +17,7 @@ void CPasswordChangeDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CPasswordChangeDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   // With no password set there is no old one to type.
-  if (m_szPassword[0] == '\0')
+  if (m_pAuthority != nullptr ? !m_bPasswordSet : m_szPassword[0] == '\0')
     m_platform.EnableWindow(GetDlgItem(IDC_PASSWORD), FALSE);
   return TRUE;
 }
@@ -27,7 +27,7 @@ void CPasswordChangeDlg::OnOK() {
   // checks below would only add a second one for the same press.
   if (!UpdateData(TRUE))
     return;
-  if (m_strOldPassword != m_szPassword) {
+  if (m_pAuthority == nullptr && m_strOldPassword != m_szPassword) {
     MessageBox(IDS_OLD_PASSWORD_WRONG, IDS_WARNING_CAPTION, MB_ICONEXCLAMATION | MB_OK);
     return;
   }
@@ -40,6 +40,15 @@ void CPasswordChangeDlg::OnOK() {
   if (ScramblePassword(scrambled) != m_strNewPassword) {
     MessageBox(IDS_NEW_PASSWORD_REFUSED, IDS_WARNING_CAPTION, MB_ICONEXCLAMATION | MB_OK);
     return;
+  }
+  // The service judges the old password last, when the new one is sure to
+  // be taken: every try there counts.
+  if (m_pAuthority != nullptr) {
+    const UINT refusal = m_pAuthority->ChangePassword(m_strOldPassword, m_strNewPassword);
+    if (refusal != 0) {
+      MessageBox(refusal, IDS_WARNING_CAPTION, MB_ICONEXCLAMATION | MB_OK);
+      return;
+    }
   }
   CopyPasswordText(m_szPassword, scrambled);
   CDialog::OnOK();

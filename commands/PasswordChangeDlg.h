@@ -1,5 +1,6 @@
 // Sets, changes or clears the password.
 #pragma once
+#include "commands/PasswordAuthority.h"
 #include "platform/framework/Dialog.h"
 #include "res/resource.h"
 
@@ -16,6 +17,10 @@ public:
   std::string m_strOldPassword;
   // On entry the current password in plain form; after OK the new one, scrambled.
   char m_szPassword[20] = {};
+  // When set, it judges the old password and stores the new one, and
+  // m_bPasswordSet says whether there is an old one to type.
+  PasswordAuthority* m_pAuthority = nullptr;
+  bool m_bPasswordSet = false;
 
 protected:
   void DoDataExchange(CDataExchange* pDX) override;

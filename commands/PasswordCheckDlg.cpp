@@ -11,8 +11,13 @@ void CPasswordCheckDlg::DoDataExchange(CDataExchange* pDX) {
 
 void CPasswordCheckDlg::OnOK() {
   UpdateData(TRUE);
-  if (ScramblePassword(m_szStored) != m_strPassword) {
-    MessageBox(IDS_PASSWORD_WRONG, IDS_PASSWORD_ERROR_CAPTION, MB_ICONHAND | MB_OK);
+  UINT refusal = 0;
+  if (m_pAuthority != nullptr)
+    refusal = m_pAuthority->CheckPassword(m_strPassword);
+  else if (ScramblePassword(m_szStored) != m_strPassword)
+    refusal = IDS_PASSWORD_WRONG;
+  if (refusal != 0) {
+    MessageBox(refusal, IDS_PASSWORD_ERROR_CAPTION, MB_ICONHAND | MB_OK);
     return;
   }
   CDialog::OnOK();

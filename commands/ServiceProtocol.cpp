@@ -8,10 +8,10 @@ namespace {
 constexpr std::size_t kReqMagic = 0, kReqVersion = 4, kReqKind = 6, kReqFlags = 8, kReqLimit = 12,
                       kReqAdjust = 16, kReqPassword = 20, kReqNewPassword = 52, kReqEnd = 84;
 // And of the reply.
-constexpr std::size_t kRepMagic = 0, kRepVersion = 4, kRepResult = 6, kRepFlags = 8,
-                      kRepError = 12, kRepRemaining = 16, kRepLimit = 20, kRepAdjust = 24,
-                      kRepNotice = 28, kRepBalloon = 32, kRepCountdown = 36, kRepLockout = 40,
-                      kRepUsage = 44, kRepDate = 84, kRepEnd = 124;
+constexpr std::size_t kRepMagic = 0, kRepVersion = 4, kRepResult = 6, kRepFlags = 8, kRepError = 12,
+                      kRepRemaining = 16, kRepLimit = 20, kRepAdjust = 24, kRepNotice = 28,
+                      kRepBalloon = 32, kRepCountdown = 36, kRepLockout = 40, kRepUsage = 44,
+                      kRepDate = 84, kRepEnd = 124;
 static_assert(kReqEnd <= kRequestSize && kReqNewPassword + kWirePasswordSize == kReqEnd);
 static_assert(kRepDate + 4 * kUsageDays == kRepEnd && kRepEnd <= kReplySize);
 

@@ -54,13 +54,13 @@ inline constexpr std::uint16_t kLastReplyResult = 3;
 
 // Reply flags.
 inline constexpr std::uint32_t kReplyPasswordSet = 0x1;
-inline constexpr std::uint32_t kReplyPaused = 0x2; // after the exit command
+inline constexpr std::uint32_t kReplyPaused = 0x2;   // after the exit command
 inline constexpr std::uint32_t kReplyCounting = 0x4; // the accounting has started
 
 struct ServiceReply {
   ReplyResult result = ReplyResult::Ok;
   std::uint32_t flags = 0;
-  std::uint32_t error = 0; // the Win32 error of a failed command
+  std::uint32_t error = 0;    // the Win32 error of a failed command
   std::int32_t remaining = 0; // seconds of today's allowance
   std::int32_t limitMinutes = 0;
   std::int32_t adjustMinutes = 0;

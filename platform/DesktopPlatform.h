@@ -42,6 +42,9 @@ public:
   virtual BOOL GetWindowRect(Hwnd hwnd, Rect* rect) = 0;
   // Moves a window without sizing it, changing its Z order or activating it.
   virtual BOOL SetWindowPos(Hwnd hwnd, int x, int y) = 0;
+  // SetWindowPos(HWND_TOPMOST) without moving, sizing or activating it: back
+  // above every other topmost window (a full-screen program's among them).
+  virtual BOOL RaiseTopmost(Hwnd hwnd) = 0;
   virtual BOOL InvalidateRect(Hwnd hwnd, const Rect* rect, BOOL erase) = 0;
   virtual Handle BeginPaint(Hwnd hwnd, PaintStruct* paint) = 0;
   virtual BOOL EndPaint(Hwnd hwnd, const PaintStruct* paint) = 0;
@@ -56,6 +59,10 @@ public:
   virtual void PostQuitMessage(int exitCode) = 0;
   // A message id shared by every program that registers the name; 0 on failure.
   virtual UINT RegisterWindowMessageA(const char* name) = 0;
+  // ChangeWindowMessageFilterEx(MSGFLT_ALLOW): the message reaches the
+  // window from programs of a lower integrity level too (Explorer's
+  // "TaskbarCreated" reaches a copy run as administrator).
+  virtual BOOL ChangeWindowMessageFilterEx(Hwnd hwnd, UINT message) = 0;
   // Top-level window by class (nullptr: any) and title.
   virtual Hwnd FindWindowA(const char* className, const char* title) = 0;
   virtual BOOL SetForegroundWindow(Hwnd hwnd) = 0;

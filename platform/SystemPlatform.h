@@ -69,6 +69,9 @@ public:
   virtual DWORD GetModuleFileNameA(char* buffer, DWORD size) = 0;
   virtual BOOL MoveFileExA(const char* existing, const char* replacement, DWORD flags) = 0;
   virtual void Sleep(DWORD milliseconds) = 0;
+  // A named mutex, created or opened (GetLastError() then tells
+  // ERROR_ALREADY_EXISTS); 0 on failure. Closed with CloseHandle.
+  virtual Handle CreateMutexA(const char* name) = 0;
 
   // The service control manager of this machine: the tray program asks it
   // whether the service runs, the service uses it to remove itself.

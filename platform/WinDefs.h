@@ -121,6 +121,7 @@ inline constexpr Handle kInvalidHandle = ~Handle{0}; // INVALID_HANDLE_VALUE
 #define ERROR_NOT_ALL_ASSIGNED     1300L
 #define ERROR_PRIVILEGE_NOT_HELD   1314L
 #define ERROR_INVALID_PARAMETER    87L
+#define ERROR_ALREADY_EXISTS       183L
 #define ERROR_SEM_TIMEOUT          121L
 #define ERROR_PIPE_BUSY            231L
 #define ERROR_CALL_NOT_IMPLEMENTED 120L
@@ -220,6 +221,7 @@ inline constexpr Handle kInvalidHandle = ~Handle{0}; // INVALID_HANDLE_VALUE
 #define TRANSPARENT                1
 #define DT_CENTER                  0x00000001
 #define DT_VCENTER                 0x00000004
+#define DT_WORDBREAK               0x00000010
 #define DT_SINGLELINE              0x00000020
 #define DT_NOPREFIX                0x00000800
 #define FW_BOLD                    700

@@ -1,5 +1,6 @@
 #include "service/HourgaugeService.h"
 
+#include "commands/NoticeTexts.h"
 #include "commands/Scramble.h"
 #include "res/Texts.h"
 #include "res/resource.h"
@@ -36,21 +37,6 @@ std::int32_t WireMinutes(std::int32_t minutes) {
   return std::clamp(minutes, 0, kMaxWireMinutes);
 }
 
-UINT BalloonText(Balloon balloon) {
-  switch (balloon) {
-  case Balloon::TenMinutes:
-    return IDS_NOTICE_10MIN;
-  case Balloon::FiveMinutes:
-    return IDS_NOTICE_5MIN;
-  case Balloon::OneMinute:
-    return IDS_NOTICE_1MIN;
-  case Balloon::DaySpent:
-    return IDS_NOTICE_DAY_SPENT;
-  case Balloon::None:
-    break;
-  }
-  return 0;
-}
 } // namespace
 
 class CServiceCore : public PowerOff {
@@ -59,8 +45,10 @@ public:
 
   void OnStart() {
     const std::int64_t now = NowMs();
+    // The trays of the sessions have a moment to connect; one that does not
+    // is started at once.
     m_nLastTrayMs = now;
-    m_nLastTrayStartMs = now;
+    m_nLastTrayStartMs = now - kTrayRestartEveryMs;
     std::string zone = ReadText(reg::kTimeZone);
     m_zone.PinZone(zone.c_str());
     // Started with Windows and nobody signed in yet: wait for a sign-in.

@@ -38,7 +38,6 @@ PasswordVerdict CPasswordGate::Check(std::int64_t nowMs, std::int64_t& lastTryMs
   }
   if (nowMs - lastTryMs < kPasswordTryGapMs)
     return PasswordVerdict::TooSoon;
-  lastTryMs = nowMs;
   // As the tray's own check reads it: the stored value cut to the 19 bytes
   // of its buffer, then unscrambled.
   char plain[kWirePasswordSize] = {};
@@ -48,6 +47,9 @@ PasswordVerdict CPasswordGate::Check(std::int64_t nowMs, std::int64_t& lastTryMs
     m_nWrong = 0;
     return PasswordVerdict::Right;
   }
+  // Only a wrong try holds the next one back: the check dialog's right
+  // password is followed at once by the command that carries it.
+  lastTryMs = nowMs;
   if (++m_nWrong >= kPasswordWrongLimit) {
     m_bLocked = true;
     m_nLockedUntilMs = nowMs + kPasswordLockoutMs;

@@ -1,6 +1,7 @@
 // The service's guard on the parent's password. A child may send any
 // number of guesses through the pipe, so: the comparison takes the same
-// time whatever matches, one try every two seconds per connection, and ten
+// time whatever matches, one try two seconds after a wrong one on the same
+// connection at the earliest, and ten
 // wrong passwords in a row shut every try out for five minutes. Times are
 // awake milliseconds, which no clock change moves.
 #pragma once

@@ -84,6 +84,7 @@ public:
     return m_platform.MoveFileExA(existing, replacement, flags);
   }
   void Sleep(DWORD milliseconds) override { m_platform.Sleep(milliseconds); }
+  Handle CreateMutexA(const char* name) override { return m_platform.CreateMutexA(name); }
   Handle OpenSCManagerW(DWORD access) override { return m_platform.OpenSCManagerW(access); }
   Handle OpenServiceW(Handle manager, const char* name, DWORD access) override {
     return m_platform.OpenServiceW(manager, name, access);

@@ -18,6 +18,7 @@ public:
   std::unique_ptr<CTimeLimitApp> app;
   CLimitWnd* wnd = nullptr;
   Hwnd hwnd = 0;
+  bool started = false;
 
   Program() { platform.SetTimeZone("Asia/Tokyo"); }
   ~Program() {
@@ -36,9 +37,9 @@ public:
 
   void Start() {
     app = std::make_unique<CTimeLimitApp>(platform);
-    app->InitInstance();
+    started = app->InitInstance() != FALSE;
     wnd = static_cast<CLimitWnd*>(app->m_pMainWnd);
-    hwnd = wnd->m_hWnd;
+    hwnd = wnd != nullptr ? wnd->m_hWnd : 0;
   }
   void Tick(int seconds = 1) { platform.AdvanceSeconds(seconds); }
   bool Alive() const { return hwnd != 0 && platform.IsWindowAlive(hwnd); }

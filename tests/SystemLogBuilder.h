@@ -4,6 +4,11 @@
 // 13:00 (with the clock set again after the wake), shutdown at 22:00, and in
 // between thousands of other events a day (service state changes, registry
 // hive housekeeping, DCOM, the DNS client) spread over the hours awake.
+// With Fast Startup (the default of Windows 10 and 11) the shutdown is a
+// hibernation of the kernel: Kernel-Power's entry into sleep in place of the
+// log service's stop, and at the next start the log service, hibernated with
+// it, writes no start record: the kernel's start record and the boot type
+// (Kernel-Boot 27) are all there is.
 #pragma once
 #include "platform/sim/SimPlatform.h"
 
@@ -35,7 +40,8 @@ inline SystemLogDay SystemLogDayOf(sim::SimPlatform& platform, std::int64_t now,
 // them), newest first, none later than `now`: today's run is still open
 // when `now` is before 22:00.
 inline std::vector<EventRecord> SystemLog(sim::SimPlatform& platform, std::int64_t now,
-                                          std::size_t count, int otherEventsPerDay = 4000) {
+                                          std::size_t count, int otherEventsPerDay = 4000,
+                                          bool fastStartup = false) {
   static const EventRecord kOthers[] = {
       {7036, 0, "Service Control Manager"}, {16, 0, "Microsoft-Windows-Kernel-General"},
       {7036, 0, "Service Control Manager"}, {10016, 0, "Microsoft-Windows-DistributedCOM"},
@@ -53,7 +59,10 @@ inline std::vector<EventRecord> SystemLog(sim::SimPlatform& platform, std::int64
     day.clear();
     day.push_back({12, d.boot - 10, kKernelGeneral}); // the operating system started
     day.push_back({1, d.boot - 5, kKernelGeneral});   // the clock from the hardware
-    day.push_back({0x80001775u, d.boot});             // 6005 as the log service writes it
+    if (fastStartup)
+      day.push_back({27, d.boot - 9, "Microsoft-Windows-Kernel-Boot"}); // boot type 0x1
+    else
+      day.push_back({0x80001775u, d.boot}); // 6005 as the log service writes it
     day.push_back({1, d.timeSync, kKernelGeneral});
     std::int64_t awake = (d.sleep - d.boot) + (d.shutdown - d.wake) - 120;
     for (int i = 0; i < otherEventsPerDay; ++i) {
@@ -67,8 +76,12 @@ inline std::vector<EventRecord> SystemLog(sim::SimPlatform& platform, std::int64
     day.push_back({42, d.sleep, "Microsoft-Windows-Kernel-Power"});
     day.push_back({1, d.wake, "Microsoft-Windows-Power-Troubleshooter"});
     day.push_back({1, d.wake + 2, kKernelGeneral});
-    day.push_back({13, d.shutdown - 1, kKernelGeneral}); // the operating system stops
-    day.push_back({0x80001776u, d.shutdown});            // 6006
+    if (fastStartup) {
+      day.push_back({42, d.shutdown, "Microsoft-Windows-Kernel-Power"}); // hybrid shutdown
+    } else {
+      day.push_back({13, d.shutdown - 1, kKernelGeneral}); // the operating system stops
+      day.push_back({0x80001776u, d.shutdown});            // 6006
+    }
     std::stable_sort(day.begin(), day.end(), [](const EventRecord& a, const EventRecord& b) {
       return a.timeGenerated < b.timeGenerated;
     });

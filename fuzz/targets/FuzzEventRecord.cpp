@@ -51,17 +51,22 @@ bool SameName(const std::string& a, const char* b) {
   return true;
 }
 
+// Each identifier means a start or an end only from its own source.
 EventKind ReferenceKind(std::uint32_t id, const std::string& source) {
-  bool power = SameName(source, "Microsoft-Windows-Kernel-Power");
+  const bool eventLog = SameName(source, "EventLog");
+  const bool power = SameName(source, "Microsoft-Windows-Kernel-Power");
   switch (id & 0x7FFFFFFFu) {
   case 6005:
-    return EventKind::Start;
-  case 1:
-    return SameName(source, "Microsoft-Windows-Kernel-General") ? EventKind::Other
-                                                                : EventKind::Start;
+    return eventLog ? EventKind::Start : EventKind::Other;
   case 6006:
+    return eventLog ? EventKind::End : EventKind::Other;
+  case 1:
+    return SameName(source, "Microsoft-Windows-Power-Troubleshooter") ? EventKind::Start
+                                                                      : EventKind::Other;
+  case 12:
+    return SameName(source, "Microsoft-Windows-Kernel-General") ? EventKind::Start
+                                                                : EventKind::Other;
   case 42:
-    return EventKind::End;
   case 506:
     return power ? EventKind::End : EventKind::Other;
   case 507:

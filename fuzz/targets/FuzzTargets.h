@@ -25,6 +25,8 @@ int FuzzProgram(const std::uint8_t* data, std::size_t size);
 // vsscanf (fuzz/targets/FormatDiff.h).
 int FuzzFormatText(const std::uint8_t* data, std::size_t size);
 int FuzzScanText(const std::uint8_t* data, std::size_t size);
+// The service's pipe: messages of any bytes from several connections.
+int FuzzServiceRequest(const std::uint8_t* data, std::size_t size);
 
 using TargetFn = int (*)(const std::uint8_t*, std::size_t);
 struct Target {
@@ -35,7 +37,7 @@ inline constexpr Target kTargets[] = {
     {"StoredNumber", &FuzzStoredNumber}, {"TimeText", &FuzzTimeText},
     {"Scramble", &FuzzScramble},         {"EventRecord", &FuzzEventRecord},
     {"Program", &FuzzProgram},           {"FormatText", &FuzzFormatText},
-    {"ScanText", &FuzzScanText},
+    {"ScanText", &FuzzScanText},         {"ServiceRequest", &FuzzServiceRequest},
 };
 
 // A broken check. The default handler prints the failure and aborts, which

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -184,7 +185,12 @@ public:
   void RefuseProcessToken(bool on = true) { m_refuseToken = on; }
   void RefusePrivilege(bool on = true) { m_refusePrivilege = on; }
   void FailPrivilegeAdjustment(bool on = true) { m_failAdjust = on; }
-  void RefusePowerOff(bool on = true) { m_refusePowerOff = on; }
+  // The power-off fails with `error` (ERROR_PRIVILEGE_NOT_HELD, as for an
+  // account without the right; any other, as while a shutdown is under way).
+  void RefusePowerOff(bool on = true, DWORD error = ERROR_PRIVILEGE_NOT_HELD) {
+    m_refusePowerOff = on;
+    m_powerOffError = error;
+  }
   bool ShutdownPrivilegeEnabled() const { return m_privilegeEnabled; }
   const std::vector<PrivilegeAdjustment>& PrivilegeAdjustments() const { return m_privileges; }
   const std::vector<PowerOffRequest>& PowerOffRequests() const { return m_powerOffs; }
@@ -246,6 +252,8 @@ public:
   std::string TitleOf(Hwnd hwnd) const;
   // Top-level windows of the program (not foreign, not destroyed) of a class.
   std::vector<Hwnd> WindowsOfClass(const std::string& className) const;
+  // How often a window was raised to the top of the topmost windows.
+  int RaisesOf(Hwnd hwnd) const;
   // Show commands a window received, in order.
   std::vector<int> ShowCommandsOf(Hwnd hwnd) const;
   // The texts the window's last paint drew.
@@ -290,8 +298,12 @@ public:
   int LiveMenus() const { return m_liveMenus; }
   bool TrayIconShown(Hwnd hwnd, UINT id) const;
   // Explorer ends and starts again: every icon is gone, and each top-level
-  // window gets the registered "TaskbarCreated" message.
+  // window gets the registered "TaskbarCreated" message (when the program
+  // runs elevated, only a window that allowed the message from lower levels).
   void RestartShell();
+  void SetElevated(bool on = true) { m_elevated = on; }
+  // The shell forgets every icon and says nothing.
+  void DropTrayIcons() { m_trayIcons.clear(); }
   // Messages posted through PostMessageA, in order (while recording).
   const std::vector<Msg>& PostedMessages() const { return m_posted; }
   const NotifyIconDataA* TrayIcon(Hwnd hwnd, UINT id) const;
@@ -343,6 +355,7 @@ public:
   DWORD GetModuleFileNameA(char* buffer, DWORD size) override;
   BOOL MoveFileExA(const char* existing, const char* replacement, DWORD flags) override;
   void Sleep(DWORD milliseconds) override { m_sleptMs += milliseconds; }
+  Handle CreateMutexA(const char* name) override;
 
   Hicon LoadImageA(UINT resourceId, UINT type, int cx, int cy, UINT flags) override;
   Hicon LoadIconA(UINT resourceId) override;
@@ -364,6 +377,7 @@ public:
   BOOL IsWindowVisible(Hwnd hwnd) override { return IsVisible(hwnd) ? TRUE : FALSE; }
   BOOL GetWindowRect(Hwnd hwnd, Rect* rect) override;
   BOOL SetWindowPos(Hwnd hwnd, int x, int y) override;
+  BOOL RaiseTopmost(Hwnd hwnd) override;
   BOOL InvalidateRect(Hwnd hwnd, const Rect* rect, BOOL erase) override;
   Handle BeginPaint(Hwnd hwnd, PaintStruct* paint) override;
   BOOL EndPaint(Hwnd hwnd, const PaintStruct* paint) override;
@@ -375,6 +389,7 @@ public:
   Lresult DispatchMessageA(const Msg& msg) override;
   void PostQuitMessage(int exitCode) override;
   UINT RegisterWindowMessageA(const char* name) override;
+  BOOL ChangeWindowMessageFilterEx(Hwnd hwnd, UINT message) override;
   Hwnd FindWindowA(const char* className, const char* title) override;
   BOOL SetForegroundWindow(Hwnd hwnd) override;
   BOOL GetCursorPos(Point* point) override;
@@ -505,6 +520,7 @@ private:
 
   bool m_refuseToken = false, m_refusePrivilege = false, m_refusePowerOff = false;
   bool m_failAdjust = false;
+  DWORD m_powerOffError = ERROR_PRIVILEGE_NOT_HELD;
   bool m_privilegeEnabled = false;
   std::vector<PrivilegeAdjustment> m_privileges;
   std::vector<PowerOffRequest> m_powerOffs;
@@ -565,6 +581,8 @@ private:
   bool m_failSessionMessages = false;
   std::vector<SessionMessage> m_sessionMessages;
   std::map<Handle, DWORD> m_sessionTokens; // token: its session
+  std::map<Handle, std::string> m_mutexes; // open handles of named mutexes
+  Handle m_nextMutex = 0x9000;
   Handle m_nextSessionToken = 0x8000;
   std::vector<UserProcess> m_userProcesses;
 
@@ -575,6 +593,8 @@ private:
   std::vector<TrayCall> m_trayCalls;
   std::vector<Msg> m_posted;
   std::map<std::pair<Hwnd, UINT>, NotifyIconDataA> m_trayIcons;
+  bool m_elevated = false;
+  std::set<std::pair<Hwnd, UINT>> m_allowedMessages; // ChangeWindowMessageFilterEx
 
   std::deque<UserAction> m_script;
   std::vector<std::string> m_scriptErrors;

@@ -122,8 +122,18 @@ BOOL SimPlatform::TransactNamedPipe(Handle pipe, const void* request, DWORD requ
   return TRUE;
 }
 
+Handle SimPlatform::CreateMutexA(const char* name) {
+  bool exists = false;
+  for (const auto& [handle, open] : m_mutexes)
+    exists = exists || open == name;
+  Handle mutex = m_nextMutex++;
+  m_mutexes[mutex] = name;
+  m_lastError = exists ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+  return mutex;
+}
+
 bool SimPlatform::CloseSimHandle(Handle object) {
-  if (m_pipes.erase(object) > 0)
+  if (m_pipes.erase(object) > 0 || m_mutexes.erase(object) > 0)
     return true;
   return m_sessionTokens.erase(object) > 0;
 }

@@ -75,6 +75,11 @@ std::string_view SimPlatform::DefaultEventSource(std::uint32_t eventId) {
     return "Microsoft-Windows-Kernel-Power";
   case 7036: // a service changed state
     return "Service Control Manager";
+  case 12: // the operating system started
+  case 13: // and is stopping
+    return "Microsoft-Windows-Kernel-General";
+  case 27: // the kind of boot
+    return "Microsoft-Windows-Kernel-Boot";
   default: // 6005, 6006 and the rest of the log service's own records
     return "EventLog";
   }
@@ -273,7 +278,7 @@ BOOL SimPlatform::ExitWindowsEx(UINT flags, DWORD reason) {
   const bool logoff = (flags & kShutdownKinds) == 0;
   BOOL granted = TRUE;
   if (!logoff && (m_refusePowerOff || !m_privilegeEnabled)) {
-    m_lastError = ERROR_PRIVILEGE_NOT_HELD;
+    m_lastError = m_privilegeEnabled ? m_powerOffError : ERROR_PRIVILEGE_NOT_HELD;
     granted = FALSE;
   }
   m_powerOffs.push_back(PowerOffRequest{flags, reason, Now(), granted});

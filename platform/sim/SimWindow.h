@@ -12,6 +12,7 @@ struct SimWindow {
   DWORD exStyle = 0;
   Rect rect;
   std::vector<int> showCommands;
+  int raises = 0;                   // RaiseTopmost calls
   std::vector<std::string> painted; // texts drawn by the last paint
   WndProc proc = nullptr;
   DlgProc dlgProc = nullptr;

@@ -199,6 +199,19 @@ BOOL SimPlatform::GetWindowRect(Hwnd hwnd, Rect* rect) {
   return TRUE;
 }
 
+BOOL SimPlatform::RaiseTopmost(Hwnd hwnd) {
+  SimWindow* w = Window(hwnd);
+  if (w == nullptr || w->destroyed)
+    return FALSE;
+  ++w->raises;
+  return TRUE;
+}
+
+int SimPlatform::RaisesOf(Hwnd hwnd) const {
+  const SimWindow* w = Window(hwnd);
+  return w != nullptr ? w->raises : 0;
+}
+
 BOOL SimPlatform::SetWindowPos(Hwnd hwnd, int x, int y) {
   SimWindow* w = Window(hwnd);
   if (w == nullptr || w->destroyed)
@@ -503,7 +516,15 @@ void SimPlatform::RestartShell() {
     if (!w->destroyed && !w->foreign && !w->isControl && w->parent == 0)
       topLevel.push_back(hwnd);
   for (Hwnd hwnd : topLevel)
-    SendMessageA(hwnd, taskbarCreated, 0, 0);
+    if (!m_elevated || m_allowedMessages.count(std::make_pair(hwnd, taskbarCreated)) > 0)
+      SendMessageA(hwnd, taskbarCreated, 0, 0);
+}
+
+BOOL SimPlatform::ChangeWindowMessageFilterEx(Hwnd hwnd, UINT message) {
+  if (!IsWindowAlive(hwnd))
+    return FALSE;
+  m_allowedMessages.insert(std::make_pair(hwnd, message));
+  return TRUE;
 }
 
 bool SimPlatform::TrayIconShown(Hwnd hwnd, UINT id) const {

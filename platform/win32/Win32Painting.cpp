@@ -3,18 +3,14 @@
 // Explorer restarts.
 #include <windows.h>
 
+#include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Text.h"
 
 namespace hg {
-namespace {
-template <class T> T To(Handle h) {
-  return reinterpret_cast<T>(h);
+BOOL Win32Platform::ChangeWindowMessageFilterEx(Hwnd hwnd, UINT message) {
+  return ::ChangeWindowMessageFilterEx(To<HWND>(hwnd), message, MSGFLT_ALLOW, nullptr);
 }
-template <class T> Handle From(T p) {
-  return reinterpret_cast<Handle>(p);
-}
-} // namespace
 
 UINT Win32Platform::RegisterWindowMessageA(const char* name) {
   return ::RegisterWindowMessageA(name);

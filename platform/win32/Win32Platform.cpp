@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Text.h"
 
@@ -43,13 +44,6 @@ static_assert(sizeof(NotifyIconDataA::szInfoTitle) == sizeof(NOTIFYICONDATAA::sz
 static_assert(sizeof(Handle) == sizeof(HWND) && sizeof(Handle) == sizeof(HICON));
 
 namespace {
-
-template <class T> T To(Handle h) {
-  return reinterpret_cast<T>(h);
-}
-template <class T> Handle From(T p) {
-  return reinterpret_cast<Handle>(p);
-}
 
 // Window classes registered through the platform: Windows calls one
 // __stdcall trampoline, which finds the framework procedure by class atom.
@@ -360,6 +354,11 @@ BOOL Win32Platform::GetWindowRect(Hwnd hwnd, Rect* rect) {
     return FALSE;
   *rect = Rect{r.left, r.top, r.right, r.bottom};
   return TRUE;
+}
+
+BOOL Win32Platform::RaiseTopmost(Hwnd hwnd) {
+  return ::SetWindowPos(To<HWND>(hwnd), HWND_TOPMOST, 0, 0, 0, 0,
+                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 BOOL Win32Platform::SetWindowPos(Hwnd hwnd, int x, int y) {

@@ -52,6 +52,7 @@ public:
   DWORD GetModuleFileNameA(char* buffer, DWORD size) override;
   BOOL MoveFileExA(const char* existing, const char* replacement, DWORD flags) override;
   void Sleep(DWORD milliseconds) override;
+  Handle CreateMutexA(const char* name) override;
 
   Handle OpenSCManagerW(DWORD access) override;
   Handle OpenServiceW(Handle manager, const char* name, DWORD access) override;
@@ -92,6 +93,7 @@ public:
   BOOL IsWindowVisible(Hwnd hwnd) override;
   BOOL GetWindowRect(Hwnd hwnd, Rect* rect) override;
   BOOL SetWindowPos(Hwnd hwnd, int x, int y) override;
+  BOOL RaiseTopmost(Hwnd hwnd) override;
   BOOL InvalidateRect(Hwnd hwnd, const Rect* rect, BOOL erase) override;
   Handle BeginPaint(Hwnd hwnd, PaintStruct* paint) override;
   BOOL EndPaint(Hwnd hwnd, const PaintStruct* paint) override;
@@ -103,6 +105,7 @@ public:
   Lresult DispatchMessageA(const Msg& msg) override;
   void PostQuitMessage(int exitCode) override;
   UINT RegisterWindowMessageA(const char* name) override;
+  BOOL ChangeWindowMessageFilterEx(Hwnd hwnd, UINT message) override;
   Hwnd FindWindowA(const char* className, const char* title) override;
   BOOL SetForegroundWindow(Hwnd hwnd) override;
   BOOL GetCursorPos(Point* point) override;

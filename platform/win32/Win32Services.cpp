@@ -4,6 +4,7 @@
 
 #include <wtsapi32.h>
 
+#include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Text.h"
 
@@ -11,13 +12,6 @@
 
 namespace hg {
 namespace {
-
-template <class T> T To(Handle h) {
-  return reinterpret_cast<T>(h);
-}
-template <class T> Handle From(T p) {
-  return reinterpret_cast<Handle>(p);
-}
 
 // wtsapi32 is loaded on first use: the tray program never needs it, and it
 // stays out of the program's import table.
@@ -89,6 +83,10 @@ bool ZoneOfYear(const DYNAMIC_TIME_ZONE_INFORMATION& zone, WORD year, TIME_ZONE_
 }
 
 } // namespace
+
+Handle Win32Platform::CreateMutexA(const char* name) {
+  return From(::CreateMutexA(nullptr, FALSE, name));
+}
 
 Handle Win32Platform::OpenSCManagerW(DWORD access) {
   return From(::OpenSCManagerW(nullptr, nullptr, access));

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Text.h"
 
+#include "util/Cp932Cut.h"
+
 #include <cstring>
 
 namespace hg {
@@ -10,9 +12,9 @@ void ToUtf16(const char* text, wchar_t* out, int capacity) {
   out[0] = L'\0';
   if (text == nullptr)
     return;
-  int bytes = static_cast<int>(std::strlen(text));
-  if (bytes > capacity - 1)
-    bytes = capacity - 1;
+  // One unit a character at most: a cut between characters fits.
+  const int bytes = static_cast<int>(
+      Cp932CutLength(text, std::strlen(text), static_cast<std::size_t>(capacity - 1)));
   int units = ::MultiByteToWideChar(kProgramCodePage, 0, text, bytes, out, capacity - 1);
   out[units > 0 ? units : 0] = L'\0';
 }
@@ -26,8 +28,8 @@ int FromUtf16(const wchar_t* text, int units, char* out, int capacity) {
                                     nullptr, nullptr);
   if (bytes < 0)
     bytes = 0;
-  if (bytes > capacity - 1)
-    bytes = capacity - 1;
+  bytes = static_cast<int>(Cp932CutLength(whole, static_cast<std::size_t>(bytes),
+                                          static_cast<std::size_t>(capacity - 1)));
   std::memcpy(out, whole, static_cast<std::size_t>(bytes));
   out[bytes] = '\0';
   return bytes;

@@ -104,5 +104,31 @@ TEST_F(ForceShutdownTest, EveryTickBelowZeroAsksAgain) {
   EXPECT_EQ(p.platform.OpenTokens(), 0);
 }
 
+TEST_F(ForceShutdownTest, RefusedAccessEndsTheSessionToo) {
+  p.platform.RefusePowerOff(true, ERROR_ACCESS_DENIED);
+  StartSpent();
+  p.Tick();
+  EXPECT_EQ(Flags(), (std::vector<UINT>{kPowerOff, kLogoff}));
+}
+
+// A power-off that fails for another reason is not turned into a logoff:
+// it is asked again on the next tick.
+TEST_F(ForceShutdownTest, OtherFailuresAreAskedAgainWithoutALogoff) {
+  for (DWORD error : {DWORD{ERROR_SHUTDOWN_IN_PROGRESS}, DWORD{ERROR_NOT_READY}, DWORD{1}}) {
+    Program q;
+    q.At(2024, 1, 5, 9, 0);
+    q.Set("LastDate", "752964");
+    q.Set("LastTime", "0");
+    q.platform.RefusePowerOff(true, error);
+    q.Start();
+    AccountantTestAccess::SetLastTime(q.wnd->m_accountant, 0);
+    q.Tick(3);
+    EXPECT_EQ(q.PowerOffs(), 3u) << error;
+    EXPECT_EQ(q.Logoffs(), 0u) << error;
+    EXPECT_EQ(q.Get("LastTime"), "0");
+    EXPECT_TRUE(q.Alive());
+  }
+}
+
 } // namespace
 } // namespace hg::test

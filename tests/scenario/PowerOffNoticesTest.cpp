@@ -34,6 +34,7 @@ protected:
   struct Run {
     std::vector<Balloon> balloons;
     std::vector<std::pair<std::int64_t, std::string>> countdown; // second, shown text
+    std::vector<std::pair<std::int64_t, std::string>> warnings;  // the same, of a warning
     std::int64_t firstPowerOff = -1;                             // second
   };
 
@@ -92,8 +93,13 @@ protected:
       for (; trayCalls < calls.size(); ++trayCalls)
         if (calls[trayCalls].data.uFlags & NIF_INFO)
           run.balloons.push_back({second, calls[trayCalls].data.szInfo});
-      if (CountdownShown())
-        run.countdown.emplace_back(second, p.platform.TitleOf(CountdownWindow()));
+      if (CountdownShown()) {
+        std::string title = p.platform.TitleOf(CountdownWindow());
+        if (title == kTen || title == kFive)
+          run.warnings.emplace_back(second, title);
+        else
+          run.countdown.emplace_back(second, title);
+      }
       if (run.firstPowerOff < 0 && p.PowerOffs() > powerOffs)
         run.firstPowerOff = second;
       if (run.firstPowerOff >= 0 && second - run.firstPowerOff >= stopAfterPowerOff)
@@ -117,6 +123,35 @@ TEST_F(PowerOffNoticesTest, AllowanceWarnsAtTenFiveAndOneMinuteThenCountsDown) {
   EXPECT_EQ(run.countdown.front(), std::make_pair(std::int64_t{641}, Countdown(60)));
   EXPECT_EQ(run.countdown[59], std::make_pair(std::int64_t{700}, Countdown(1)));
   EXPECT_EQ(run.countdown.back(), std::make_pair(std::int64_t{701}, Countdown(0)));
+  // The ten and five minutes stay in the notice window for 15 seconds each,
+  // in case the balloon is held back.
+  ASSERT_EQ(run.warnings.size(), 30u);
+  EXPECT_EQ(run.warnings.front(), std::make_pair(std::int64_t{101}, kTen));
+  EXPECT_EQ(run.warnings[14], std::make_pair(std::int64_t{115}, kTen));
+  EXPECT_EQ(run.warnings[15], std::make_pair(std::int64_t{401}, kFive));
+  EXPECT_EQ(run.warnings.back(), std::make_pair(std::int64_t{415}, kFive));
+}
+
+TEST_F(PowerOffNoticesTest, WarningWindowIsRaisedOverEverythingEachTimeItShows) {
+  StartAt(9, 0, 0, 60, 3600 - 610);
+  Launch(610);
+  TickFor(11);
+  Hwnd w = CountdownWindow();
+  ASSERT_NE(w, 0u);
+  EXPECT_TRUE(p.platform.IsVisible(w));
+  EXPECT_EQ(p.platform.TitleOf(w), kTen);
+  EXPECT_EQ(p.platform.PaintedTexts(w), std::vector<std::string>{kTen});
+  EXPECT_EQ(p.platform.ExStyleOf(w),
+            static_cast<DWORD>(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW));
+  EXPECT_EQ(p.platform.RaisesOf(w), 1);
+  TickFor(15);
+  EXPECT_FALSE(p.platform.IsVisible(w)) << "gone about 15 s later";
+  TickFor(290);
+  EXPECT_TRUE(p.platform.IsVisible(w));
+  EXPECT_EQ(p.platform.TitleOf(w), kFive);
+  EXPECT_EQ(p.platform.RaisesOf(w), 2);
+  EXPECT_EQ(p.platform.ShowCommandsOf(w),
+            (std::vector<int>{SW_SHOWNOACTIVATE, SW_HIDE, SW_SHOWNOACTIVATE}));
 }
 
 TEST_F(PowerOffNoticesTest, BalloonRecordIsAWarningOfTheIconWithTheTitle) {
@@ -150,7 +185,10 @@ TEST_F(PowerOffNoticesTest, CountdownWindowIsTopmostUnactivatedWithoutATaskbarBu
   EXPECT_EQ(p.platform.ExStyleOf(w),
             static_cast<DWORD>(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW));
   EXPECT_EQ(p.platform.StyleOf(w) & WS_POPUP, static_cast<DWORD>(WS_POPUP));
-  EXPECT_EQ(p.platform.ShowCommandsOf(w), std::vector<int>{SW_SHOWNOACTIVATE});
+  // First the five minutes' warning of the start (three minutes and a bit
+  // were left), then the countdown.
+  EXPECT_EQ(p.platform.ShowCommandsOf(w),
+            (std::vector<int>{SW_SHOWNOACTIVATE, SW_HIDE, SW_SHOWNOACTIVATE}));
   // Near the notification area: bottom right of the work area.
   Rect r = p.platform.WindowRect(w);
   EXPECT_GT(r.left, 1024 / 2);

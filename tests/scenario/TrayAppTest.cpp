@@ -162,19 +162,23 @@ TEST_F(TrayAppTest, SessionEndSavesAndAgrees) {
   EXPECT_EQ(p.Get("LastTime"), "2996") << "the countdown goes on";
 }
 
-TEST_F(TrayAppTest, SessionThatReallyEndsSavesRemovesTheIconAndCloses) {
+// A session's end saves before the handler returns (Windows may end the
+// process right after it) and closes nothing: any program can send it, and
+// after a real one Windows ends the process itself.
+TEST_F(TrayAppTest, SessionEndSavesAndLeavesTheEndingToWindows) {
   p.Start();
   p.Tick(3);
   EXPECT_EQ(p.platform.SendMessageA(p.hwnd, WM_QUERYENDSESSION, 0, 0), TRUE);
   p.platform.ClearRegJournal();
   p.platform.SendMessageA(p.hwnd, WM_ENDSESSION, TRUE, 0);
-  // Saved and the icon gone before the handler returns: Windows may end the
-  // process right after it.
   EXPECT_EQ(p.ProgramWrites(), (std::vector<std::string>{"LastDate=752964", "LastTime=2997"}));
-  EXPECT_FALSE(p.platform.TrayIconShown(p.hwnd, 101));
+  p.platform.PostMessageA(p.hwnd, WM_CLOSE, 0, 0);
   p.platform.Pump();
-  EXPECT_FALSE(p.Alive());
-  EXPECT_TRUE(p.platform.QuitPosted());
+  EXPECT_TRUE(p.Alive());
+  EXPECT_TRUE(p.platform.TrayIconShown(p.hwnd, 101));
+  EXPECT_FALSE(p.platform.QuitPosted());
+  p.Tick();
+  EXPECT_EQ(p.Get("LastTime"), "2996") << "the countdown goes on";
 }
 
 // Windows may end the session while the uninstall's message box is open:
@@ -432,6 +436,59 @@ TEST_F(TrayAppTest, IconIsLoadedOnceAtTheSmallIconSizeAndDestroyedAtTheEnd) {
   p.platform.Pump();
   ASSERT_FALSE(p.Alive());
   EXPECT_EQ(p.platform.LiveIcons(), 0);
+}
+
+// A second start in the same session ends at once: one icon, one count.
+TEST_F(TrayAppTest, SecondStartEndsAtOnceAndTheNextOneAfterAnExitRuns) {
+  p.Start();
+  ASSERT_TRUE(p.started);
+  {
+    CTimeLimitApp second(p.platform);
+    EXPECT_FALSE(second.InitInstance());
+    EXPECT_EQ(second.m_pMainWnd, nullptr);
+  }
+  p.Tick(5);
+  std::size_t adds = 0;
+  for (const auto& call : p.platform.TrayCalls())
+    adds += call.message == NIM_ADD ? 1 : 0;
+  EXPECT_EQ(adds, 1u);
+  EXPECT_EQ(p.Get("LastTime"), "2995") << "counted once a second, not twice";
+
+  p.platform.PostMessageA(p.hwnd, WM_COMMAND, ID_APP_EXIT, 0);
+  p.platform.Pump();
+  ASSERT_FALSE(p.Alive());
+  p.app.reset(); // the program's process ends
+  CTimeLimitApp next(p.platform);
+  EXPECT_TRUE(next.InitInstance());
+  ASSERT_NE(next.m_pMainWnd, nullptr);
+  p.platform.DestroyWindow(next.m_pMainWnd->m_hWnd);
+}
+
+// Run as administrator, the window lets Explorer's "TaskbarCreated" in from
+// the lower level Explorer runs at, so the icon comes back with Explorer.
+TEST_F(TrayAppTest, ElevatedCopyHearsANewExplorer) {
+  p.platform.SetElevated();
+  p.Start();
+  p.Tick(2);
+  p.platform.RestartShell();
+  EXPECT_TRUE(p.platform.TrayIconShown(p.hwnd, kTrayIconId));
+}
+
+// An icon the shell lost without a word: the next modify fails, and the
+// icon is added again at once, tip and all.
+TEST_F(TrayAppTest, FailedModifyAddsTheIconAgain) {
+  p.Start();
+  p.Tick(2);
+  p.platform.DropTrayIcons();
+  p.Tick(1);
+  ASSERT_TRUE(p.platform.TrayIconShown(p.hwnd, kTrayIconId));
+  EXPECT_EQ(p.Tip().rfind("LastTime( 49min )", 0), 0u) << p.Tip();
+  const auto& calls = p.platform.TrayCalls();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[calls.size() - 2].message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_FALSE(calls[calls.size() - 2].result);
+  EXPECT_EQ(calls.back().message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_TRUE(calls.back().result);
 }
 
 } // namespace

@@ -339,5 +339,22 @@ TEST_F(UsageHistoryTest, DayTotalDropsItsOldestLinesToStayReadable) {
   EXPECT_EQ(next.Get("DayTotal2"), stored);
 }
 
+// With Fast Startup the log service writes neither its stop nor its start:
+// the kernel's start record begins the day's first session (ten seconds
+// before the log service would have), and the hybrid shutdown's entry into
+// sleep ends the last.
+TEST_F(UsageHistoryTest, FastStartupDaysAreChargedAsFullStartsAre) {
+  p.At(2024, 1, 10, 20, 0);
+  p.Set("LastDate", "752969");
+  p.Set("LimitTime", "1440");
+  std::int64_t now = p.platform.Now();
+  p.platform.SetEventLog(SystemLog(p.platform, now, 40000, 4000, true));
+  p.Start();
+  p.wnd->m_accountant.RecountUsage();
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(0), 10 + 16190 + 7 * 3600);
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(1), 10 + 16190 + 9 * 3600);
+  EXPECT_EQ(p.wnd->m_accountant.DayUsage(2), 9 * 3600);
+}
+
 } // namespace
 } // namespace hg::test

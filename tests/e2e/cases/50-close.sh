@@ -53,9 +53,10 @@ case_close_is_refused_and_the_exit_command_saves() {
 }
 
 # Another program asks whether the session may end (WM_QUERYENDSESSION, the
-# question Windows sends first) and then sends WM_CLOSE. The question saves
-# and says yes, but only the real end of the session lets the program close:
-# it keeps running, with its icon, and keeps counting.
+# question Windows sends first), says it ends (WM_ENDSESSION) and then sends
+# WM_CLOSE. The question and the end save and the question says yes, but
+# none of it closes the program (after a real end Windows ends the process
+# itself): it keeps running, with its icon, and keeps counting.
 case_session_end_question_then_close_keeps_running() {
   local answer before after
   e2e_start_program
@@ -64,9 +65,10 @@ case_session_end_question_then_close_keeps_running() {
 
   answer=$(e2e_driver send "$HG_TITLE" 0x11 0 0) || e2e_fail "WM_QUERYENDSESSION was not delivered"
   e2e_expect_eq "answer to WM_QUERYENDSESSION" "$answer" 1
+  e2e_driver send "$HG_TITLE" 0x16 1 0 >/dev/null || e2e_fail "WM_ENDSESSION was not delivered"
   e2e_expect "WM_CLOSE was not delivered" e2e_driver post "$HG_TITLE" 0x10 0 0
   sleep 2
-  e2e_program_alive || e2e_fail "the program ended on WM_QUERYENDSESSION and WM_CLOSE from outside"
+  e2e_program_alive || e2e_fail "the program ended on WM_QUERYENDSESSION, WM_ENDSESSION and WM_CLOSE from outside"
   e2e_driver window-exists "$HG_TITLE" || e2e_fail "the main window is gone"
   e2e_expect_eq "tray icons" "$(e2e_tray_icons)" 1
   before=$(e2e_reg LastTime) || e2e_fail "no LastTime"

@@ -1,4 +1,5 @@
 #include "accounting/SessionScan.h"
+#include "platform/sim/SimPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +19,24 @@ TEST(ClassifyEventTest, StartEndAndOtherIdsWithBit31Ignored) {
   EXPECT_EQ(ClassifyEvent(0, "EventLog"), EventKind::Other);
 }
 
-TEST(ClassifyEventTest, TheFourClassicIdentifiersCountFromAnySource) {
-  for (std::string_view source : {"", "EventLog", "Microsoft-Windows-Kernel-Power",
-                                  "Microsoft-Windows-Kernel-Boot", "Some-Driver"}) {
-    EXPECT_EQ(ClassifyEvent(6005, source), EventKind::Start) << source;
-    EXPECT_EQ(ClassifyEvent(6006, source), EventKind::End) << source;
-    EXPECT_EQ(ClassifyEvent(42, source), EventKind::End) << source;
-    EXPECT_EQ(ClassifyEvent(1, source), EventKind::Start) << source;
+TEST(ClassifyEventTest, EachIdentifierCountsOnlyFromItsOwnSource) {
+  EXPECT_EQ(ClassifyEvent(6005, "EventLog"), EventKind::Start);
+  EXPECT_EQ(ClassifyEvent(6006, "eventlog"), EventKind::End);
+  EXPECT_EQ(ClassifyEvent(1, kPowerTroubleshooterSource), EventKind::Start);
+  EXPECT_EQ(ClassifyEvent(42, kKernelPowerSource), EventKind::End);
+  EXPECT_EQ(ClassifyEvent(12, kKernelGeneralSource), EventKind::Start);
+  // The same numbers from any other provider are that provider's own.
+  for (std::string_view source : {"", "Microsoft-Windows-Kernel-Boot", "Some-Driver",
+                                  "Microsoft-Windows-Kernel-Processor-Power", "Disk"}) {
+    EXPECT_EQ(ClassifyEvent(6005, source), EventKind::Other) << source;
+    EXPECT_EQ(ClassifyEvent(6006, source), EventKind::Other) << source;
+    EXPECT_EQ(ClassifyEvent(42, source), EventKind::Other) << source;
+    EXPECT_EQ(ClassifyEvent(1, source), EventKind::Other) << source;
+    EXPECT_EQ(ClassifyEvent(12, source), EventKind::Other) << source;
   }
-  // 6005, 6006 and 42 stay what they are even from Kernel-General.
-  EXPECT_EQ(ClassifyEvent(6005, kKernelGeneralSource), EventKind::Start);
-  EXPECT_EQ(ClassifyEvent(6006, kKernelGeneralSource), EventKind::End);
-  EXPECT_EQ(ClassifyEvent(42, kKernelGeneralSource), EventKind::End);
+  EXPECT_EQ(ClassifyEvent(6005, kKernelGeneralSource), EventKind::Other);
+  EXPECT_EQ(ClassifyEvent(42, kKernelGeneralSource), EventKind::Other);
+  EXPECT_EQ(ClassifyEvent(1, kKernelPowerSource), EventKind::Other);
 }
 
 TEST(ClassifyEventTest, ClockSetByKernelGeneralIsNoStart) {
@@ -37,11 +44,11 @@ TEST(ClassifyEventTest, ClockSetByKernelGeneralIsNoStart) {
   EXPECT_EQ(ClassifyEvent(0x80000001u, "Microsoft-Windows-Kernel-General"), EventKind::Other);
   EXPECT_EQ(ClassifyEvent(1, "microsoft-windows-kernel-general"), EventKind::Other);
   // Kernel-General's other records are ignored as before.
-  EXPECT_EQ(ClassifyEvent(12, kKernelGeneralSource), EventKind::Other);
+  EXPECT_EQ(ClassifyEvent(13, kKernelGeneralSource), EventKind::Other);
   EXPECT_EQ(ClassifyEvent(16, kKernelGeneralSource), EventKind::Other);
-  // A name that only begins or ends like it is another source.
-  EXPECT_EQ(ClassifyEvent(1, "Microsoft-Windows-Kernel-Genera"), EventKind::Start);
-  EXPECT_EQ(ClassifyEvent(1, "Microsoft-Windows-Kernel-General2"), EventKind::Start);
+  // A name that only begins or ends like the resume's source is another one.
+  EXPECT_EQ(ClassifyEvent(1, "Microsoft-Windows-Power-Troubleshoote"), EventKind::Other);
+  EXPECT_EQ(ClassifyEvent(1, "Microsoft-Windows-Power-Troubleshooter2"), EventKind::Other);
 }
 
 TEST(ClassifyEventTest, ModernStandbyOfKernelPowerEndsAndStartsASession) {
@@ -75,10 +82,13 @@ protected:
       days.dayOfMonth[i] = 10 - i;
     }
   }
-  // Feeds newest-first records; returns how many were taken before the stop.
+  // Feeds newest-first records, each without a source from the one Windows
+  // writes it with; returns how many were taken before the stop.
   int Run(UsageScan& scan, const std::vector<EventRecord>& records) {
     int taken = 0;
-    for (const EventRecord& r : records) {
+    for (EventRecord r : records) {
+      if (r.source.empty())
+        r.source = sim::SimPlatform::DefaultEventSource(r.eventId);
       ++taken;
       if (!scan.Feed(r))
         break;
@@ -168,10 +178,10 @@ TEST_F(UsageScanTest, HugeDurationsSaturate) {
   std::int64_t now = kToday + 100;
   UsageScan scan(days, now, now, 0, &DayOf, nullptr);
   for (int i = 0; i < 5; ++i)
-    scan.Feed({6005, now - 1}); // open, then skipped: only the first counts
+    scan.Feed({6005, now - 1, kEventLogSource}); // open, then skipped: only the first counts
   EXPECT_EQ(scan.Usage(0), 1);
   UsageScan far(days, 0x7FFFFFFFFFLL, now, 0, &DayOf, nullptr);
-  far.Feed({6005, kToday + 1});
+  far.Feed({6005, kToday + 1, kEventLogSource});
   EXPECT_EQ(far.Usage(0), 2147483647);
 }
 
