@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The end-to-end suite: the real build/windows/hourgauge.exe, and the setup
-# program made from it (scripts/setup.sh), under Wine, in an own Xvfb and Wine
-# desktop, driven by tests/e2e/driver/hgdriver.exe and checked through the
-# registry and the windows a person would see.
+# The end-to-end suite: the real build/windows/hourgauge.exe and
+# hourgauge-service.exe, and the setup program (scripts/setup.sh), under
+# Wine, in an own Xvfb and Wine desktop, driven by
+# tests/e2e/driver/hgdriver.exe and checked through the registry and the
+# windows a person would see.
 #
 #   bash scripts/e2e.sh [--no-build] [CASE...]
 #
@@ -93,8 +94,10 @@ if ! HG_SETUP=$(bash scripts/setup.sh --no-build 2>build/e2e-setup.log); then
 fi
 export HG_SETUP=$HG_ROOT/$HG_SETUP
 export HG_EXE=$HG_ROOT/build/windows/hourgauge.exe
+export HG_SERVICE_EXE=$HG_ROOT/build/windows/hourgauge-service.exe
 export HG_DRIVER=$HG_ROOT/build/windows/tests/e2e/driver/hgdriver.exe
 [ -f "$HG_EXE" ] || abort "$HG_EXE is missing"
+[ -f "$HG_SERVICE_EXE" ] || abort "$HG_SERVICE_EXE is missing"
 [ -f "$HG_DRIVER" ] || abort "$HG_DRIVER is missing"
 
 HG_E2E_CASE_TIMEOUT=${HG_E2E_CASE_TIMEOUT:-120}

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds dist/hourgauge-<version>.zip: hourgauge.exe, its setup program
-# hourgauge-setup-<version>.exe (scripts/setup.sh), the parent's guides with
-# their pictures, and SHA256SUMS. The version is the one in res/version.h,
-# which the exe's version block carries too.
+# Builds dist/hourgauge-<version>.zip: hourgauge.exe, the service
+# hourgauge-service.exe, the setup program hourgauge-setup-<version>.exe
+# (scripts/setup.sh), the parent's guides with their pictures, and
+# SHA256SUMS. The version is the one in res/version.h, which the exes'
+# version blocks carry too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,7 +21,7 @@ name=hourgauge-$version
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/$name/docs/img/en"
-cp build/windows/hourgauge.exe "$setup" "$stage/$name/"
+cp build/windows/hourgauge.exe build/windows/hourgauge-service.exe "$setup" "$stage/$name/"
 cp docs/guide.ja.md docs/guide.en.md "$stage/$name/docs/"
 cp docs/img/*.png "$stage/$name/docs/img/" 2>/dev/null || true
 cp docs/img/en/*.png "$stage/$name/docs/img/en/" 2>/dev/null || true

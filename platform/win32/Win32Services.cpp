@@ -73,6 +73,15 @@ bool FindZone(const char* name, DYNAMIC_TIME_ZONE_INFORMATION* zone) {
   }
 }
 
+// The zone's rules for one year (its dynamic daylight-saving table where it
+// has one). The conversions take them through the plain calls rather than
+// the Ex ones with the dynamic zone: those are the same on Windows, and Wine
+// 8 has no SystemTimeToTzSpecificLocalTimeEx (the call ends the process).
+bool ZoneOfYear(const DYNAMIC_TIME_ZONE_INFORMATION& zone, WORD year, TIME_ZONE_INFORMATION* out) {
+  return ::GetTimeZoneInformationForYear(year, const_cast<DYNAMIC_TIME_ZONE_INFORMATION*>(&zone),
+                                         out) != FALSE;
+}
+
 } // namespace
 
 Handle Win32Platform::CreateMutexA(const char* name) {
@@ -111,8 +120,12 @@ BOOL Win32Platform::CloseServiceHandle(Handle object) {
 Handle Win32Platform::CreatePipeClientW(const char* name) {
   wchar_t wide[128];
   ToUtf16(name, wide, 128);
+  // The rights the service's pipe grants a signed-in account, no more:
+  // GENERIC_WRITE would ask for FILE_APPEND_DATA too (on a pipe it is
+  // FILE_CREATE_PIPE_INSTANCE, which the pipe refuses them) and the open
+  // would fail. FILE_WRITE_ATTRIBUTES is what the read mode below needs.
   HANDLE pipe = ::CreateFileW(
-      wide, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+      wide, GENERIC_READ | FILE_WRITE_DATA | FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
       SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION | FILE_FLAG_OVERLAPPED, nullptr);
   if (pipe == INVALID_HANDLE_VALUE)
     return kInvalidHandle;
@@ -243,10 +256,12 @@ BOOL Win32Platform::CreateProcessAsUserW(Handle token, const char* commandLine) 
 
 bool Win32Platform::GetZoneLocalTm(const char* zone, std::int64_t t, LocalTm* out) {
   DYNAMIC_TIME_ZONE_INFORMATION info;
+  TIME_ZONE_INFORMATION year;
   SYSTEMTIME utc;
   SYSTEMTIME local;
   if (t < 0 || !FindZone(zone, &info) || !ToSystemTime(t, &utc) ||
-      !::SystemTimeToTzSpecificLocalTimeEx(&info, &utc, &local))
+      !ZoneOfYear(info, utc.wYear, &year) ||
+      !::SystemTimeToTzSpecificLocalTime(&year, &utc, &local))
     return false;
   *out = LocalTm{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
   return true;
@@ -269,7 +284,9 @@ std::int64_t Win32Platform::MakeZoneLocalTime(const char* zone, const LocalTm& f
                        fields.second;
   SYSTEMTIME local;
   SYSTEMTIME utc;
-  if (!ToSystemTime(naive, &local) || !::TzSpecificLocalTimeToSystemTimeEx(&info, &local, &utc))
+  TIME_ZONE_INFORMATION year;
+  if (!ToSystemTime(naive, &local) || !ZoneOfYear(info, local.wYear, &year) ||
+      !::TzSpecificLocalTimeToSystemTime(&year, &local, &utc))
     return -1;
   return FromSystemTime(utc);
 }

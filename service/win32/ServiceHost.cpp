@@ -79,6 +79,7 @@ int RunAsService(Platform& platform) {
       std::fputs("hourgauge-service: this is the HourgaugeLite service; the service manager "
                  "starts it (run it with -debug to try it in a console)\n",
                  stderr);
+    std::fflush(stderr);
     return static_cast<int>(error);
   }
   return static_cast<int>(host.exitCode);
@@ -91,13 +92,16 @@ int RunInConsole(Platform& platform) {
     return static_cast<int>(::GetLastError());
   g_consoleControls = &controls;
   ::SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
+  // Written at once: the C runtime buffers a redirected stderr.
   std::fputs("hourgauge-service: running in this console; Ctrl-C stops it\n", stderr);
+  std::fflush(stderr);
   const ::DWORD result = RunServiceBody(platform, controls, status);
   // The program's own formatter: the C runtime's brings its floating-point
   // code into the exe.
   char line[64];
   FormatText(line, sizeof line, "hourgauge-service: stopped (%u)\n", static_cast<unsigned>(result));
   std::fputs(line, stderr);
+  std::fflush(stderr);
   return static_cast<int>(result);
 }
 

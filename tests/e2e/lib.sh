@@ -4,7 +4,8 @@
 # prefix is fresh (a copy of a just-booted one), Xvfb and the Wine desktop
 # are shared with nobody else, WINEPREFIX, DISPLAY and HG_TZ=JST-9 (Tokyo) are
 # exported, and every Wine process of the prefix is ended after the case,
-# whatever happens to it.
+# whatever happens to it. HG_EXE, HG_SERVICE_EXE and HG_DRIVER name the
+# built tray program, service and driver.
 #
 #   e2e_start_program        copies hourgauge.exe into the prefix and starts it
 #                            in the background (HG_APP_PID, log in $HG_CASE_DIR)

@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # The release package as a parent downloads it: scripts/package.sh (without
 # building: the suite has built the exe) makes dist/hourgauge-<version>.zip.
-# Unpacked into the prefix, every checksum holds, it carries the exe and the
+# Unpacked into the prefix, every checksum holds, it carries the exes and the
 # setup program the suite tested, the guides and every picture they show,
 # the version in its name is the one the exe and the setup program say they
 # are, and the packaged exe starts and works from where it was unpacked.
@@ -44,6 +44,10 @@ case_release_package_is_complete_and_runs() {
   e2e_expect_eq "files listed in SHA256SUMS" "$(tr '\n' ' ' <<<"$listed")" "$(tr '\n' ' ' <<<"$present")"
 
   cmp -s "$dir/hourgauge.exe" "$HG_EXE" || e2e_fail "the packaged exe is not the one the suite built"
+  cmp -s "$dir/hourgauge-service.exe" "$HG_SERVICE_EXE" ||
+    e2e_fail "the package has no hourgauge-service.exe, or not the one the suite built"
+  grep -qE '^[0-9a-f]{64}  hourgauge-service\.exe$' "$dir/SHA256SUMS" ||
+    e2e_fail "SHA256SUMS does not cover the service"
   cmp -s "$dir/hourgauge-setup-$version.exe" "$HG_SETUP" ||
     e2e_fail "the package has no hourgauge-setup-$version.exe, or not the one the suite tested"
   grep -qE "^[0-9a-f]{64}  hourgauge-setup-$version\.exe\$" "$dir/SHA256SUMS" ||

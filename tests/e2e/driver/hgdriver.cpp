@@ -10,6 +10,8 @@
 // tray-icons) answer 0 for yes and 1 for no.
 #include <windows.h>
 
+#include "tests/e2e/driver/PipeCommands.h"
+
 #include <commctrl.h>
 #include <sddl.h>
 
@@ -210,6 +212,7 @@ int Usage() {
       "  reg-set-sd KEY SDDL                set the owner and/or DACL the SDDL holds (as a\n"
       "                                     user who took the key over would)\n"
       "  service-config NAME                a service's configuration and state, one a line");
+  Err(kPipeCommandsUsage);
   return 2;
 }
 
@@ -731,6 +734,8 @@ int Run(int argc, wchar_t** argv) {
   if (argc < 2)
     return Usage();
   const std::wstring cmd = argv[1];
+  if (const int result = RunPipeCommand(cmd, argc, argv); result >= 0)
+    return result == 2 ? Usage() : result;
   auto arg = [&](int i) -> const wchar_t* { return i < argc ? argv[i] : nullptr; };
   DWORD ms = 0;
   long long a = 0, b = 0, c = 0;
