@@ -14,7 +14,10 @@
 # ERROR_INVALID_LEVEL): those are checked as calls made, in setup.log.
 # Every access is granted to Wine's user, who is in both Administrators and
 # Users, except where a DACL names neither: Wine does not let
-# SeTakeOwnershipPrivilege open a key for WRITE_OWNER.
+# SeTakeOwnershipPrivilege open a key for WRITE_OWNER. A key's security
+# lives in the wineserver only (a restarted prefix has Wine's default), and
+# Wine ends the services when the last other process of the prefix ends:
+# cases that need either keep the wineserver, or a window, meanwhile.
 
 HG_SERVICE=HourgaugeLite
 HG_SERVICE_EXE_WIN="$HG_SETUP_DIR_WIN\\hourgauge-service.exe"
@@ -24,10 +27,6 @@ HG_SAFEBOOT='HKLM\SYSTEM\CurrentControlSet\Control\SafeBoot'
 HG_SERVICE_KEY_SD='O:BAD:P(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)'
 # An account of a child (any SID that is neither Wine's user nor a group of it).
 HG_CHILD_SID='S-1-5-21-1-2-3-1001'
-
-e2e__service_exe() {
-  echo "$HG_ROOT/build/windows/hourgauge-service.exe"
-}
 
 # One line of the driver's service-config, without its name: e.g. "start".
 e2e__service_field() {
@@ -111,7 +110,7 @@ e2e__setup_into() {
 e2e__service_installed_as_described() {
   local description
   description=$(e2e__service_description) || e2e_fail "no service description in setup/lang"
-  cmp -s "$(e2e__setup_path hourgauge-service.exe)" "$(e2e__service_exe)" ||
+  cmp -s "$(e2e__setup_path hourgauge-service.exe)" "$HG_SERVICE_EXE" ||
     e2e_fail "the installed service exe is not the one built"
   e2e_expect_eq "the service's type (own process)" "$(e2e__service_field type)" 0x10
   e2e_expect_eq "the service's start (automatic)" "$(e2e__service_field start)" 2
@@ -210,6 +209,9 @@ case_setup_upgrade_keeps_the_values() {
   local name i before=() after
   local names=(LimitTime PASSWORD LastDate LastTime LastTimeAdjust AdjustTime StartTime EndTime DayTotal)
   wineserver -p 600 || e2e_fail "could not keep the wineserver"
+  # A signed-in session: without another program Wine ends the service.
+  hg_wine_bg "$HG_CASE_DIR/keeper.log" "$HG_DRIVER" create-window "e2e session keeper" 115 ignore
+  e2e_driver wait-window "e2e session keeper" 30 || e2e_fail "the keeper window did not appear"
   e2e__setup /S /NOSTART /NOSERVICE /LIMIT=45 /PASSWORD=pw || e2e_fail "the tray-only setup failed with exit code $?"
   e2e_set_reg LastDate 62735
   e2e_set_reg LastTime 2400
