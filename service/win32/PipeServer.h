@@ -30,6 +30,8 @@ public:
   ::DWORD Sweep(CHourgaugeService& body);
 
 private:
+  ::DWORD OpenCount() const;
+
   CPipeSecurity m_security;
   CPipeInstance m_instances[kPipeInstances];
   std::uint64_t m_nextConnection = 1;
