@@ -3,8 +3,13 @@
 ; it all again. Built by scripts/setup.sh:
 ;
 ;   makensis -INPUTCHARSET UTF8 -DHG_VERSION=1.2.3.4 -DHG_EXE=.../hourgauge.exe
-;            -DHG_ICON=.../hourgauge.ico -DHG_OUTFILE=.../hourgauge-setup-1.2.3.4.exe
-;            setup/hourgauge-setup.nsi
+;            -DHG_SERVICE_EXE=.../hourgauge-service.exe -DHG_ICON=.../hourgauge.ico
+;            -DHG_OUTFILE=.../hourgauge-setup-1.2.3.4.exe setup/hourgauge-setup.nsi
+;
+; By default it installs the service hourgauge-service.exe beside the tray
+; program hourgauge.exe (setup/Service.nsh): the service keeps the count
+; and the state, the tray program in each account is its face. Without the
+; service it installs the tray program alone, as versions before it did.
 ;
 ; Setup options (all optional; /S runs without any window):
 ;   /S                 silent: no pages, no questions
@@ -12,23 +17,33 @@
 ;   /PASSWORD=TEXT     the settings password, 1 to 8 printable ASCII characters;
 ;                      quote it (/PASSWORD="a/b c" or "/PASSWORD=a/b c") when it
 ;                      holds a slash or blanks
-;   /NOSTART           do not start the program at the end
-;   /D=FOLDER          another install folder (NSIS's own option; must be last)
+;   /NOSTART           do not start the program at the end (nor the service,
+;                      unless the setup stopped it to replace it: it starts
+;                      with Windows)
+;   /NOSERVICE         the tray program alone, without the service (one
+;                      installed before is removed)
+;   /FOLLOWZONE        the accounting day follows Windows' time zone whenever
+;                      it changes; without it the service keeps to the zone
+;                      chosen before, or on a first install to the zone set now
+;   /D=FOLDER          another install folder (NSIS's own option; must be last);
+;                      with the service it must lie inside Program Files
 ; Without /LIMIT or /PASSWORD a silent setup keeps what is stored already.
 ; A refused option ends the setup with exit code 2, before anything changes.
+; A step that fails (the key's rights, the service) is said in a box and
+; ends the setup with exit code 3; setup.log tells which call failed.
 ;
 ; Uninstaller options: /S, and /PASSWORD=TEXT, the program's password when one
 ; is set (without the right one a silent uninstall removes nothing and ends
-; with exit code 2).
+; with exit code 2). A service that cannot be removed ends it with exit code 3.
 
 Unicode true
 ManifestSupportedOS all
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 
-!ifdef HG_VERSION & HG_EXE & HG_ICON & HG_OUTFILE
+!ifdef HG_VERSION & HG_EXE & HG_SERVICE_EXE & HG_ICON & HG_OUTFILE
 !else
-  !error "define HG_VERSION, HG_EXE, HG_ICON and HG_OUTFILE (see scripts/setup.sh)"
+  !error "define HG_VERSION, HG_EXE, HG_SERVICE_EXE, HG_ICON and HG_OUTFILE (see scripts/setup.sh)"
 !endif
 
 !define HG_APP "HourgaugeLite"
@@ -42,6 +57,8 @@ SetCompressor /SOLID lzma
 !define HG_RUN_VALUE "Hourgauge"
 !define HG_UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\HourgaugeLite"
 !define HG_MAX_MINUTES 35791394
+; The exit code of a setup or an uninstall that did not finish every step.
+!define HG_EXIT_STEP_FAILED 3
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -75,6 +92,14 @@ Var HgPasswordEdit
 Var HgConfirmEdit
 Var HgUnPassword  ; the uninstaller's password, from /PASSWORD= or its page
 Var HgUnPasswordEdit
+Var HgService     ; 1: install the service, 0: the tray program alone
+Var HgZoneChoice  ; "follow", "pin" (the zone set now), "" (keep what is stored)
+Var HgZoneKey     ; Windows' current zone: its TimeZoneKeyName
+Var HgZoneName    ; and its name as Windows shows it
+Var HgServiceCheck
+Var HgZoneCheck
+Var HgFailures    ; the failed steps' texts, one a line
+Var HgValueFailed ; 1: a value of the program key could not be written
 
 ; The command line, with "/PASSWORD=text" (how scripting tools and Wine quote
 ; an argument that holds blanks) turned into /PASSWORD="text", the form
@@ -86,6 +111,7 @@ Var HgUnPasswordEdit
 
 !insertmacro MUI_PAGE_WELCOME
 Page custom HgSettingsPage HgSettingsPageLeave
+Page custom HgServicePage HgServicePageLeave
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 
@@ -189,7 +215,29 @@ FunctionEnd
 !macroend
 !define HgLog `!insertmacro HG_LOG`
 
+; One value of the program key, logged as shown; a write the key refuses
+; marks the settings' step failed.
+!macro HG_WRITE_VALUE name data shown
+  ClearErrors
+  WriteRegStr HKLM "${HG_PROGRAM_KEY}" "${name}" "${data}"
+  ${If} ${Errors}
+    ${HgLog} "HKLM\${HG_PROGRAM_KEY} ${name} = ${shown}: refused"
+    StrCpy $HgValueFailed 1
+  ${Else}
+    ${HgLog} "HKLM\${HG_PROGRAM_KEY} ${name} = ${shown}"
+  ${EndIf}
+!macroend
+
+; A failed step: logged, its text kept for the box at the end.
+!macro HG_STEP_FAILED text what
+  ${HgLog} "FAILED: ${what}"
+  StrCpy $HgFailures "$HgFailures$\r$\n$(${text})"
+!macroend
+
 !include KeySecurity.nsh
+!include Service.nsh
+!insertmacro HG_SERVICE_FUNCTIONS ""
+!insertmacro HG_SERVICE_FUNCTIONS "un."
 
 ; --- install -------------------------------------------------------------------
 
@@ -200,6 +248,9 @@ Function .onInit
   StrCpy $HgLimit ""
   StrCpy $HgPassword ""
   StrCpy $HgNoStart 0
+  StrCpy $HgService 1
+  StrCpy $HgZoneChoice ""
+  StrCpy $HgFailures ""
   !insertmacro HG_PARAMETERS "" $R0
 
   ClearErrors
@@ -230,6 +281,38 @@ Function .onInit
   ${GetOptions} $R0 "/NOSTART" $R1
   ${IfNot} ${Errors}
     StrCpy $HgNoStart 1
+  ${EndIf}
+
+  ClearErrors
+  ${GetOptions} $R0 "/NOSERVICE" $R1
+  ${IfNot} ${Errors}
+    StrCpy $HgService 0
+  ${EndIf}
+
+  ClearErrors
+  ${GetOptions} $R0 "/FOLLOWZONE" $R1
+  ${IfNot} ${Errors}
+    StrCpy $HgZoneChoice follow
+  ${EndIf}
+
+  ; A SYSTEM service must not run a file a child's account can replace,
+  ; directly or by renaming a folder above it: outside Program Files nothing
+  ; tells who may change the folders on the way. The wizard asks on its
+  ; page, where the service can still be declined.
+  ${If} ${Silent}
+  ${AndIf} $HgService = 1
+    Call HgInstallFolderIsProtected
+    Pop $R2
+    ${If} $R2 <> 1
+      !insertmacro HG_REFUSE_OPTION "$(HG_BAD_FOLDER)"
+    ${EndIf}
+  ${EndIf}
+
+  Call HgCurrentZone
+  Pop $HgZoneKey
+  Pop $HgZoneName
+  ${If} $HgZoneName == ""
+    StrCpy $HgZoneName $HgZoneKey
   ${EndIf}
 FunctionEnd
 
@@ -303,10 +386,94 @@ Function HgSettingsPageLeave
   StrCpy $HgPassword $2
 FunctionEnd
 
+; The service: what it protects, ticked unless /NOSERVICE; and the time
+; zone of the accounting day, pinned to the zone set now unless the parent
+; chose to follow Windows' zone (before, or now).
+Function HgServicePage
+  !insertmacro MUI_HEADER_TEXT "$(HG_SERVICE_TITLE)" "$(HG_SERVICE_SUBTITLE)"
+  nsDialogs::Create 1018
+  Pop $0
+  ${If} $0 == error
+    Abort
+  ${EndIf}
+  ${NSD_CreateLabel} 0 0 100% 72u "$(HG_SERVICE_TEXT)"
+  Pop $0
+  ${NSD_CreateCheckbox} 0 76u 100% 12u "$(HG_SERVICE_CHECK)"
+  Pop $HgServiceCheck
+  ${If} $HgService = 1
+    ${NSD_Check} $HgServiceCheck
+  ${EndIf}
+  ${NSD_OnClick} $HgServiceCheck HgServiceCheckClicked
+  ${NSD_CreateCheckbox} 0 96u 100% 12u "$(HG_ZONE_CHECK)"
+  Pop $HgZoneCheck
+  ${NSD_CreateLabel} 12u 110u -12u 20u "$(HG_ZONE_TEXT)"
+  Pop $0
+  ; Ticked when asked for, or when the zone followed so far is Windows'.
+  ${If} $HgZoneChoice == follow
+    ${NSD_Check} $HgZoneCheck
+  ${ElseIf} $HgZoneChoice == ""
+    ClearErrors
+    ReadRegStr $1 HKLM "${HG_PROGRAM_KEY}" "TimeZone"
+    ${IfNot} ${Errors}
+    ${AndIf} $1 == ""
+      ${NSD_Check} $HgZoneCheck
+    ${EndIf}
+  ${EndIf}
+  Push $HgServiceCheck
+  Call HgServiceCheckClicked
+  nsDialogs::Show
+FunctionEnd
+
+; The zone matters to the service only.
+Function HgServiceCheckClicked
+  Pop $0
+  ${NSD_GetState} $HgServiceCheck $0
+  ${If} $0 == ${BST_CHECKED}
+    EnableWindow $HgZoneCheck 1
+  ${Else}
+    EnableWindow $HgZoneCheck 0
+  ${EndIf}
+FunctionEnd
+
+Function HgServicePageLeave
+  ${NSD_GetState} $HgServiceCheck $0
+  ${If} $0 == ${BST_CHECKED}
+    Call HgInstallFolderIsProtected
+    Pop $1
+    ${If} $1 <> 1
+      MessageBox MB_ICONEXCLAMATION|MB_OK "$(HG_BAD_FOLDER)"
+      Abort
+    ${EndIf}
+    StrCpy $HgService 1
+  ${Else}
+    StrCpy $HgService 0
+  ${EndIf}
+  ${NSD_GetState} $HgZoneCheck $0
+  ${If} $0 == ${BST_CHECKED}
+    StrCpy $HgZoneChoice follow
+  ${Else}
+    StrCpy $HgZoneChoice pin
+  ${EndIf}
+FunctionEnd
+
 Section "-Install"
   SetOutPath "$INSTDIR"
   FileOpen $HgLogFile "$INSTDIR\${HG_LOG_NAME}" w
   ${HgLog} "${HG_APP} ${HG_VERSION} setup"
+  ${If} $HgService = 1
+    ${HgLog} "with the service ${HG_SERVICE_NAME}"
+  ${Else}
+    ${HgLog} "without the service (tray program alone)"
+  ${EndIf}
+
+  ; A service installed before goes first: it would start the tray program
+  ; again as soon as it is closed, and it keeps its own exe open.
+  DetailPrint "$(HG_STOPPING_SERVICE)"
+  Call HgStopService
+  Pop $R9
+  ${If} $R9 == failed
+    !insertmacro HG_STEP_FAILED HG_FAIL_STOP "stopping the service"
+  ${EndIf}
 
   DetailPrint "$(HG_CLOSING)"
   Call HgCloseProgram
@@ -317,27 +484,73 @@ Section "-Install"
   ${HgLog} "copies in other sessions ended by force: $0"
 
   File "/oname=${HG_EXE_NAME}" "${HG_EXE}"
+  ${If} $HgService = 1
+    File "/oname=${HG_SERVICE_EXE_NAME}" "${HG_SERVICE_EXE}"
+  ${EndIf}
   WriteUninstaller "$INSTDIR\${HG_UNINSTALLER}"
-  ${HgLog} "files: $INSTDIR\${HG_EXE_NAME}, $INSTDIR\${HG_UNINSTALLER}"
+  ${If} $HgService = 1
+    ${HgLog} "files: $INSTDIR\${HG_EXE_NAME}, $INSTDIR\${HG_SERVICE_EXE_NAME}, $INSTDIR\${HG_UNINSTALLER}"
+  ${Else}
+    ${HgLog} "files: $INSTDIR\${HG_EXE_NAME}, $INSTDIR\${HG_UNINSTALLER}"
+  ${EndIf}
 
-  ; Quoted: the path holds blanks.
+  ; Quoted: the path holds blanks. Kept with the service too: the tray
+  ; program is the service's face in every account.
   WriteRegStr HKLM "${HG_RUN_KEY}" "${HG_RUN_VALUE}" '"$INSTDIR\${HG_EXE_NAME}"'
   ${HgLog} "HKLM\${HG_RUN_KEY} ${HG_RUN_VALUE} = $\"$INSTDIR\${HG_EXE_NAME}$\""
 
+  ; The key's owner and rights before any value: a child's account may hold
+  ; it after an earlier tray-only install.
+  ${If} $HgService = 1
+    Push "${HG_KEY_SERVICE_SDDL}"
+  ${Else}
+    Push "${HG_KEY_TRAY_SDDL}"
+  ${EndIf}
+  Call HgSecureProgramKey
+  Pop $0
+  ${If} $0 <> 1
+    !insertmacro HG_STEP_FAILED HG_FAIL_KEY_RIGHTS "the program key's owner and rights"
+  ${EndIf}
+
+  StrCpy $HgValueFailed 0
   ${If} $HgLimit != ""
-    WriteRegStr HKLM "${HG_PROGRAM_KEY}" "LimitTime" "$HgLimit"
-    ${HgLog} "HKLM\${HG_PROGRAM_KEY} LimitTime = $HgLimit"
+    !insertmacro HG_WRITE_VALUE LimitTime "$HgLimit" "$HgLimit"
   ${EndIf}
   ${If} $HgPassword != ""
     Push $HgPassword
     Call HgScramble
     Pop $0
-    WriteRegStr HKLM "${HG_PROGRAM_KEY}" "PASSWORD" "$0"
-    ${HgLog} "HKLM\${HG_PROGRAM_KEY} PASSWORD = (scrambled)"
+    !insertmacro HG_WRITE_VALUE PASSWORD "$0" "(scrambled)"
+  ${EndIf}
+  ${If} $HgService = 1
+    Call HgStoreZone
+  ${EndIf}
+  ${If} $HgValueFailed = 1
+    !insertmacro HG_STEP_FAILED HG_FAIL_VALUES "storing the settings"
   ${EndIf}
 
-  Call HgShareProgramKey
   Call HgDropVirtualCopies
+
+  ${If} $HgService = 1
+    Call HgInstallService
+    Pop $0
+    ${If} $0 <> 1
+      !insertmacro HG_STEP_FAILED HG_FAIL_SERVICE "installing the service"
+    ${EndIf}
+    Call HgWriteSafeBootEntries
+    Pop $0
+    ${If} $0 <> 1
+      !insertmacro HG_STEP_FAILED HG_FAIL_SAFE_MODE "the Safe Mode entries"
+    ${EndIf}
+  ${ElseIf} $R9 != absent
+    ; Declined now, installed before: the tray program alone from now on.
+    Call HgRemoveService
+    Pop $0
+    ${If} $0 <> 1
+      !insertmacro HG_STEP_FAILED HG_FAIL_REMOVE "removing the service"
+    ${EndIf}
+    Delete /REBOOTOK "$INSTDIR\${HG_SERVICE_EXE_NAME}"
+  ${EndIf}
 
   WriteRegStr HKLM "${HG_UNINSTALL_KEY}" "DisplayName" "${HG_APP}"
   WriteRegStr HKLM "${HG_UNINSTALL_KEY}" "DisplayVersion" "${HG_VERSION}"
@@ -354,6 +567,23 @@ Section "-Install"
   WriteRegStr HKLM "${HG_UNINSTALL_KEY}" "InstallerLanguage" "$LANGUAGE"
   ${HgLog} "HKLM\${HG_UNINSTALL_KEY} written"
 
+  ; The service starts before the tray program, which then finds it. A
+  ; service the setup stopped is started again even with /NOSTART: the PC
+  ; stays protected.
+  ${If} $HgService = 1
+    ${If} $HgNoStart = 1
+    ${AndIf} $R9 != ended
+      ${HgLog} "service start: skipped (/NOSTART); it starts with Windows"
+    ${Else}
+      DetailPrint "$(HG_STARTING_SERVICE)"
+      Call HgStartService
+      Pop $0
+      ${If} $0 <> 1
+        !insertmacro HG_STEP_FAILED HG_FAIL_START "starting the service"
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+
   ${If} $HgNoStart = 1
     ${HgLog} "start: skipped (/NOSTART)"
   ${Else}
@@ -363,8 +593,42 @@ Section "-Install"
     Exec '"$WINDIR\explorer.exe" "$INSTDIR\${HG_EXE_NAME}"'
     ${HgLog} "start: $WINDIR\explorer.exe $\"$INSTDIR\${HG_EXE_NAME}$\""
   ${EndIf}
-  FileClose $HgLogFile
+
+  ${If} $HgFailures != ""
+    ${HgLog} "exit code ${HG_EXIT_STEP_FAILED}"
+    FileClose $HgLogFile
+    ${IfNot} ${Silent}
+      MessageBox MB_ICONSTOP|MB_OK "$(HG_FAILED)$HgFailures"
+    ${EndIf}
+    SetErrorLevel ${HG_EXIT_STEP_FAILED}
+  ${Else}
+    ${HgLog} "done"
+    FileClose $HgLogFile
+  ${EndIf}
 SectionEnd
+
+; The zone the service's accounting day follows, in the program key's
+; TimeZone: a TimeZoneKeyName, or empty for Windows' zone whatever it is.
+Function HgStoreZone
+  Push $0
+  ${If} $HgZoneChoice == ""
+    ClearErrors
+    ReadRegStr $0 HKLM "${HG_PROGRAM_KEY}" "TimeZone"
+    ${IfNot} ${Errors}
+      ${HgLog} "HKLM\${HG_PROGRAM_KEY} TimeZone kept: $\"$0$\""
+      Pop $0
+      Return
+    ${EndIf}
+    StrCpy $HgZoneChoice pin
+  ${EndIf}
+  ${If} $HgZoneChoice == follow
+    StrCpy $0 ""
+  ${Else}
+    StrCpy $0 $HgZoneKey
+  ${EndIf}
+  !insertmacro HG_WRITE_VALUE TimeZone "$0" "$\"$0$\""
+  Pop $0
+FunctionEnd
 
 ; --- uninstall -----------------------------------------------------------------
 
@@ -424,6 +688,12 @@ Function un.HgPasswordPageLeave
 FunctionEnd
 
 Section "Uninstall"
+  ; The service first: it would start the tray program again, and it would
+  ; write the key again.
+  DetailPrint "$(HG_STOPPING_SERVICE)"
+  Call un.HgRemoveService
+  Pop $R9
+
   DetailPrint "$(HG_CLOSING)"
   Call un.HgCloseProgram
   Pop $0
@@ -434,6 +704,7 @@ Section "Uninstall"
 
   ; The files first: no running copy is left to write the key again.
   Delete /REBOOTOK "$INSTDIR\${HG_EXE_NAME}"
+  Delete /REBOOTOK "$INSTDIR\${HG_SERVICE_EXE_NAME}"
   Delete "$INSTDIR\${HG_LOG_NAME}"
   Delete "$INSTDIR\${HG_UNINSTALLER}"
   RMDir /REBOOTOK "$INSTDIR"
@@ -443,4 +714,11 @@ Section "Uninstall"
   DeleteRegValue HKLM "${HG_RUN_KEY}" "${HG_RUN_VALUE}"
   Call un.HgDropVirtualCopies
   DeleteRegKey HKLM "${HG_UNINSTALL_KEY}"
+
+  ${If} $R9 <> 1
+    ${IfNot} ${Silent}
+      MessageBox MB_ICONSTOP|MB_OK "$(HG_UN_SERVICE_FAILED)"
+    ${EndIf}
+    SetErrorLevel ${HG_EXIT_STEP_FAILED}
+  ${EndIf}
 SectionEnd

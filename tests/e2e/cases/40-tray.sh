@@ -116,3 +116,21 @@ case_clicks_on_the_tray_icon_and_its_menu() {
   e2e_click "${item% *}" "${item#* }" 1
   e2e_wait 15 eval '! e2e_program_alive' || e2e_fail "the menu's last item did not end the program"
 }
+
+# A second start in the same session (a parent running the exe by hand) ends
+# at once: one icon, one count.
+case_second_start_leaves_one_icon() {
+  local dir second
+  e2e_start_program
+  e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "no window titled $HG_TITLE"
+  e2e_wait 30 e2e_reg_exists EndTime || e2e_fail "no EndTime within 30 s: the tick does not run"
+  e2e_wait 20 eval '[ "$(e2e_tray_icons)" = 1 ]' || e2e_fail "the first copy's icon is not in the tray"
+  dir=$(e2e_unix_path "$HG_EXE_DIR_WIN")
+  hg_wine_bg "$HG_CASE_DIR/second.log" "$dir/hourgauge.exe"
+  second=$HG_BG_PID
+  e2e_wait 30 e2e_pid_gone "$second" || e2e_fail "the second copy still runs 30 s after its start"
+  e2e_program_alive || e2e_fail "the first copy ended"
+  e2e_expect_eq "tray icons" "$(e2e_tray_icons)" 1
+  [ "$(e2e_driver list-windows | grep -cF " title=$HG_TITLE")" -eq 1 ] ||
+    e2e_fail "more than one window titled $HG_TITLE"
+}

@@ -1,17 +1,25 @@
 # shellcheck shell=bash
 # The setup program (build/setup/hourgauge-setup-<version>.exe, $HG_SETUP) as
-# a family scripts it: silent install with a limit and a password, what it
-# leaves on the PC, the program taking that password, the start at the end,
-# the uninstaller refusing a wrong password and removing everything with the
+# a family scripts it, installing the tray program alone (/NOSERVICE, as
+# every version before the service did; 82-setup-service.sh has the
+# service): silent install with a limit and a password, what it leaves on
+# the PC, the program taking that password, the start at the end, the
+# uninstaller refusing a wrong password and removing everything with the
 # right one. Wine has no UAC: the rights and the virtualization flags the
 # setup gives the program key are checked as calls made (its log, and the
-# key's DACL while the wineserver keeps it), not as Windows enforcing them.
+# key's owner and DACL while the wineserver keeps them), not as Windows
+# enforcing them.
 
 HG_SETUP_DIR_WIN='C:\Program Files (x86)\HourgaugeLite'
 HG_UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\HourgaugeLite'
-# Users, SYSTEM and Administrators with full control, explicitly (the call
-# that sets it does not merge the parent's entries), not protected.
-HG_SETUP_SDDL='D:AI(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)(A;OICI;KA;;;BU)'
+# SYSTEM and Administrators with full control, Users reading and writing
+# values only, explicitly (the call that sets it does not merge the parent's
+# entries), not protected; owned by Administrators.
+HG_SETUP_SDDL='D:AI(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)(A;OICI;KRKW;;;BU)'
+# The same as Wine reads it back: KR|KW (0x2001F) written as its rights,
+# CC DC LC SW RP RC (query and set values, create and list subkeys, notify,
+# read control); no DELETE (SD), WRITE_DAC (WD) or WRITE_OWNER (WO).
+HG_SETUP_SD_READ='O:BAD:AI(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)(A;OICI;CCDCLCSWRPRC;;;BU)'
 
 # The setup program with ARGS; its exit code.
 e2e__setup() {
@@ -97,9 +105,13 @@ case_setup_installs_silently_with_limit_and_password() {
   # The key's security lives in the wineserver only: keep it for the case.
   wineserver -p 600 || e2e_fail "could not keep the wineserver"
 
-  e2e__setup /S /LIMIT=90 '/PASSWORD=Ab3 x' /NOSTART || e2e_fail "the silent setup failed with exit code $?"
+  e2e__setup /S /LIMIT=90 '/PASSWORD=Ab3 x' /NOSTART /NOSERVICE || e2e_fail "the silent setup failed with exit code $?"
   cmp -s "$(e2e__setup_path hourgauge.exe)" "$HG_EXE" || e2e_fail "the installed exe is not the one built"
   [ -f "$(e2e__setup_path uninstall.exe)" ] || e2e_fail "no uninstall.exe"
+  [ ! -e "$(e2e__setup_path hourgauge-service.exe)" ] || e2e_fail "the service's exe was installed with /NOSERVICE"
+  e2e_driver service-config HourgaugeLite >/dev/null 2>&1
+  e2e_expect_eq "the service's query with /NOSERVICE (1: no such service)" "$?" 1
+  e2e_reg_exists TimeZone && e2e_fail "TimeZone written without the service"
   e2e_expect_eq "autostart value" "$(hg_reg_query "$HG_RUN_KEY" Hourgauge)" "\"$HG_EXE_WIN\""
   e2e_expect_eq "type of LimitTime" "$(e2e_reg_type LimitTime)" REG_SZ
   e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 90
@@ -121,7 +133,7 @@ case_setup_installs_silently_with_limit_and_password() {
   [ $(($(hg_reg_query "$HG_UNINSTALL_KEY" EstimatedSize))) -ge \
     $(($(stat -c %s "$HG_EXE") / 1024)) ] || e2e_fail "EstimatedSize is smaller than the exe"
 
-  e2e_expect_eq "DACL of the program key" "$(e2e_driver reg-sddl "$HG_KEY" | tr -d '\r')" "$HG_SETUP_SDDL"
+  e2e_expect_eq "owner and DACL of the program key" "$(e2e_driver reg-sd "$HG_KEY" | tr -d '\r')" "$HG_SETUP_SD_READ"
   log=$(e2e__setup_path setup.log)
   [ -f "$log" ] || e2e_fail "no setup.log"
   cp "$log" "$HG_CASE_DIR/"
@@ -129,6 +141,8 @@ case_setup_installs_silently_with_limit_and_password() {
     e2e_fail "setup.log: the SDDL was not converted"
   grep -qxF 'RegCreateKeyExW(HKLM, "SOFTWARE\Hourgauge", KEY_WOW64_32KEY|WRITE_DAC|READ_CONTROL) = 0' <(tr -d '\r' <"$log") ||
     e2e_fail "setup.log: the program key was not opened for its DACL"
+  grep -qxF 'RegSetKeySecurity(OWNER_SECURITY_INFORMATION) = 0' <(tr -d '\r' <"$log") ||
+    e2e_fail "setup.log: the owner was not set"
   grep -qxF 'RegSetKeySecurity(DACL_SECURITY_INFORMATION) = 0' <(tr -d '\r' <"$log") ||
     e2e_fail "setup.log: RegSetKeySecurity did not succeed"
   # Wine's reg.exe has no "flags": the command fails there, the setup goes on.
@@ -153,12 +167,12 @@ case_setup_installs_silently_with_limit_and_password() {
 # copy again.
 case_setup_starts_the_program_and_reinstalls_over_it() {
   local log
-  e2e__setup /S /LIMIT=45 /PASSWORD=pw || e2e_fail "the silent setup failed with exit code $?"
+  e2e__setup /S /LIMIT=45 /PASSWORD=pw /NOSERVICE || e2e_fail "the silent setup failed with exit code $?"
   e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "the program did not start after the setup"
   grep -qF 'start: ' <(tr -d '\r' <"$(e2e__setup_path setup.log)") || e2e_fail "setup.log: no start"
   e2e_wait 30 e2e_reg_exists LastTime || e2e_fail "the started program writes no LastTime"
 
-  e2e__setup /S || e2e_fail "the second silent setup failed with exit code $?"
+  e2e__setup /S /NOSERVICE || e2e_fail "the second silent setup failed with exit code $?"
   log=$(e2e__setup_path setup.log)
   cp "$log" "$HG_CASE_DIR/"
   grep -qxF 'closed running copies: 1' <(tr -d '\r' <"$log") || e2e_fail "setup.log: the running program was not closed"
@@ -179,7 +193,7 @@ case_setup_refuses_bad_options() {
     [ ! -e "$(e2e_unix_path "$HG_SETUP_DIR_WIN")" ] || e2e_fail "$args: the setup installed files"
     e2e_reg_key_exists && e2e_fail "$args: the setup made the program key"
   done
-  e2e__setup /S /LIMIT=0 /PASSWORD=12345678 /NOSTART || e2e_fail "the limit 0 and a password of 8 characters were refused"
+  e2e__setup /S /LIMIT=0 /PASSWORD=12345678 /NOSTART /NOSERVICE || e2e_fail "the limit 0 and a password of 8 characters were refused"
   e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 0
   e2e_expect_eq "PASSWORD" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex 12345678)"
 }
@@ -190,7 +204,7 @@ case_setup_refuses_bad_options() {
 # the autostart entry and the uninstall entry.
 case_setup_uninstall_needs_the_password() {
   # A slash and a blank: the value must be quoted, as the setup's help says.
-  e2e__setup /S /LIMIT=30 '/PASSWORD=my p/w' /NOSTART || e2e_fail "the silent setup failed with exit code $?"
+  e2e__setup /S /LIMIT=30 '/PASSWORD=my p/w' /NOSTART /NOSERVICE || e2e_fail "the silent setup failed with exit code $?"
   e2e_expect_eq "PASSWORD" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex 'my p/w')"
   e2e_start_exe "$HG_EXE_WIN"
   e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "the installed program shows no window"
@@ -228,7 +242,7 @@ case_setup_removes_per_account_copies() {
   for copy in "${copies[@]}" "$other"; do
     hg_reg_add "$copy" LimitTime REG_SZ 5 || e2e_fail "could not plant $copy"
   done
-  e2e__setup /S /NOSTART /LIMIT=70 || e2e_fail "the silent setup failed with exit code $?"
+  e2e__setup /S /NOSTART /LIMIT=70 /NOSERVICE || e2e_fail "the silent setup failed with exit code $?"
   for copy in "${copies[@]}"; do
     hg_reg_query "$copy" LimitTime >/dev/null && e2e_fail "the setup left the per-account copy $copy"
     grep -qxF "removed the per-account copy $copy" <(tr -d '\r' <"$(e2e__setup_path setup.log)") ||
@@ -265,10 +279,10 @@ e2e__counting_again() {
 
 case_setup_ends_a_copy_in_another_session() {
   local log
-  e2e__setup /S /NOSTART /PASSWORD=pw || e2e_fail "the silent setup failed with exit code $?"
+  e2e__setup /S /NOSTART /PASSWORD=pw /NOSERVICE || e2e_fail "the silent setup failed with exit code $?"
   e2e__start_in_other_desktop ""
 
-  e2e__setup /S /NOSTART || e2e_fail "the setup over a copy in another session failed with exit code $?"
+  e2e__setup /S /NOSTART /NOSERVICE || e2e_fail "the setup over a copy in another session failed with exit code $?"
   log=$(e2e__setup_path setup.log)
   cp "$log" "$HG_CASE_DIR/"
   grep -qxF 'copies in other sessions ended by force: 1' <(tr -d '\r' <"$log") ||
@@ -312,17 +326,21 @@ e2e__finish_wizard() {
 # The wizards as a parent clicks through them on a Japanese Windows: the
 # language question preselects Japanese; the settings page offers the
 # default limit, refuses differing passwords with its message and stores
-# what was typed; the uninstaller asks for that password on a page of its
+# what was typed; the protection page explains the service, ticked, and
+# installs it; the uninstaller asks for that password on a page of its
 # own, refuses a wrong one with its message and removes everything with the
-# right one.
+# right one, the service too.
 case_setup_wizards_in_japanese() {
-  local setup_title uninstall_title mismatch wrong setup_pid
+  local setup_title uninstall_title mismatch wrong setup_pid service_text service_check
   # NSIS's Japanese captions: "<name> セットアップ", "<name> アンインストール".
   setup_title='HourgaugeLite セットアップ'
   uninstall_title='HourgaugeLite アンインストール'
   mismatch=$(e2e__setup_text HG_PASSWORD_MISMATCH JAPANESE Japanese)
   wrong=$(e2e__setup_text HG_UN_PASSWORD_WRONG JAPANESE Japanese)
-  [ -n "$mismatch" ] && [ -n "$wrong" ] || e2e_fail "no texts in setup/lang/Japanese.nsh"
+  service_text=$(e2e__setup_text HG_SERVICE_TEXT JAPANESE Japanese)
+  service_check=$(e2e__setup_text HG_SERVICE_CHECK JAPANESE Japanese)
+  [ -n "$mismatch" ] && [ -n "$wrong" ] && [ -n "$service_text" ] && [ -n "$service_check" ] ||
+    e2e_fail "no texts in setup/lang/Japanese.nsh"
 
   hg_wine_bg "$HG_CASE_DIR/setup-gui.log" "$HG_SETUP" /NOSTART
   setup_pid=$HG_BG_PID
@@ -345,11 +363,22 @@ case_setup_wizards_in_japanese() {
   e2e_expect "could not answer the box" e2e_driver msgbox-ok "$setup_title"
   [ ! -e "$(e2e_unix_path "$HG_SETUP_DIR_WIN")" ] || e2e_fail "differing passwords installed something"
   e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1205 "gui pw"
+  e2e_expect "could not press Next" e2e_driver dialog-click "$setup_title" 1
+  # The protection page: its text and the service's box; the zone's box
+  # takes input while the service's is ticked.
+  e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$setup_title" 1200 2>/dev/null)" = "$service_text" ]' ||
+    e2e_fail "no protection page after the settings"
+  e2e_expect_eq "the service's box" "$(e2e_driver dialog-get-text "$setup_title" 1201)" "$service_check"
+  e2e_driver dialog-enabled "$setup_title" 1202 || e2e_fail "the zone's box takes no input beside a ticked service"
+  e2e_screenshot setup-service
   e2e_expect "could not press Install" e2e_driver dialog-click "$setup_title" 1
   e2e_wait 60 e2e__setup_installed || e2e_fail "the wizard did not install"
   e2e__finish_wizard "$setup_title" "$setup_pid" || e2e_fail "the wizard did not end"
   e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 120
   e2e_expect_eq "PASSWORD" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex 'gui pw')"
+  # Installed, not started: the wizard ran with /NOSTART.
+  e2e_expect_eq "the service the wizard installed by default" "$(e2e__service_field path)" "\"$HG_SERVICE_EXE_WIN\""
+  e2e_expect_eq "TimeZone (the box left unticked)" "$(e2e_reg TimeZone)" "Tokyo Standard Time"
 
   hg_wine_bg "$HG_CASE_DIR/uninstall-gui.log" "$(e2e__setup_path uninstall.exe)"
   e2e_driver wait-dialog "$uninstall_title" 60 || e2e_fail "no wizard captioned '$uninstall_title'"
@@ -368,6 +397,7 @@ case_setup_wizards_in_japanese() {
     e2e_fail "the right password did not lead on"
   e2e_expect "could not press Uninstall" e2e__wizard dialog-click "$uninstall_title" 1
   e2e_wait 60 e2e__setup_removed || e2e_fail "the wizard did not remove everything"
+  e2e__service_absent || e2e_fail "the uninstall wizard left the service"
   e2e_expect "could not press Close" e2e__wizard dialog-click "$uninstall_title" 1
   e2e_driver wait-no-window "$uninstall_title" 30 && e2e_driver wait-no-window "$uninstall_title " 5 ||
     e2e_fail "the uninstall wizard did not close"
@@ -393,4 +423,40 @@ $(e2e__setup_text HG_BAD_LIMIT ENGLISH English)"
   rc=$?
   e2e_expect_eq "exit code" "$rc" 2
   [ ! -e "$(e2e_unix_path "$HG_SETUP_DIR_WIN")" ] || e2e_fail "the refused setup installed files"
+}
+
+# On an English Windows the protection page speaks English and names the
+# zone the day would keep to; unticking the service disables the zone's
+# box, and the setup installs the tray program alone, as /NOSERVICE does.
+case_setup_wizard_can_decline_the_service() {
+  local title='HourgaugeLite Setup' service_text zone_text label pid
+  service_text=$(e2e__setup_text HG_SERVICE_TEXT ENGLISH English)
+  zone_text=$(e2e__setup_text HG_ZONE_TEXT ENGLISH English)
+  zone_text=${zone_text%%\$HgZoneName*}
+  [ -n "$service_text" ] && [ -n "$zone_text" ] || e2e_fail "no texts in setup/lang/English.nsh"
+  env "$(hg__tz_env)" LC_ALL=C.UTF-8 wine "$HG_SETUP" /NOSTART >"$HG_CASE_DIR/setup-en.log" 2>&1 &
+  pid=$!
+  e2e_driver wait-dialog "Installer Language" 60 || e2e_fail "no language question"
+  e2e_expect "could not answer the language question" e2e_driver dialog-click "Installer Language" 1
+  e2e_driver wait-dialog "$title" 30 || e2e_fail "no wizard captioned '$title'"
+  e2e_expect "could not press Next" e2e_driver dialog-click "$title" 1
+  e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$title" 1201 2>/dev/null)" = 60 ]' ||
+    e2e_fail "no settings page"
+  e2e_expect "could not press Next" e2e_driver dialog-click "$title" 1
+  e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$title" 1200 2>/dev/null)" = "$service_text" ]' ||
+    e2e_fail "no protection page in English"
+  label=$(e2e_driver dialog-get-text "$title" 1203)
+  [[ $label == "$zone_text"?*. ]] || e2e_fail "the zone's text does not name the zone: '$label'"
+  e2e_driver dialog-enabled "$title" 1202 || e2e_fail "the zone's box takes no input beside a ticked service"
+  e2e_expect "could not untick the service" e2e_driver dialog-click "$title" 1201
+  e2e_wait 10 eval '! e2e_driver dialog-enabled "$title" 1202' ||
+    e2e_fail "the zone's box still takes input without the service"
+  e2e_screenshot setup-service-declined
+  e2e_expect "could not press Install" e2e_driver dialog-click "$title" 1
+  e2e_wait 60 e2e__setup_installed || e2e_fail "the wizard did not install"
+  e2e__finish_wizard "$title" "$pid" || e2e_fail "the wizard did not end"
+  [ ! -e "$(e2e__setup_path hourgauge-service.exe)" ] || e2e_fail "the service's exe was installed"
+  e2e__service_absent || e2e_fail "a service was created although it was declined"
+  e2e_reg_exists TimeZone && e2e_fail "TimeZone written without the service"
+  true
 }

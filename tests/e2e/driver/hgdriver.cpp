@@ -207,7 +207,11 @@ int Usage() {
       "  manifest PATH                      print the exe's manifest (RT_MANIFEST 1) as it is\n"
       "  reg-bytes KEY VALUE                TYPE SIZE HEX of a value as the ANSI call reads it;\n"
       "                                     KEY starts with HKLM\\ or HKCU\\\n"
-      "  reg-sddl KEY                       the DACL of an HKLM\\ key (32-bit view) as SDDL");
+      "  reg-sddl KEY                       the DACL of an HKLM\\ key (32-bit view) as SDDL\n"
+      "  reg-sd KEY                         its owner and DACL as SDDL\n"
+      "  reg-set-sd KEY SDDL                set the owner and/or DACL the SDDL holds (as a\n"
+      "                                     user who took the key over would)\n"
+      "  service-config NAME                a service's configuration and state, one a line");
   Err(kPipeCommandsUsage);
   return 2;
 }
@@ -586,6 +590,146 @@ int RegSddl(const std::wstring& keyPath) {
   return 0;
 }
 
+// The owner and DACL of a key of the 32-bit view: who may take it over, and
+// who may change it.
+int RegSd(const std::wstring& keyPath) {
+  if (keyPath.rfind(L"HKLM\\", 0) != 0)
+    return Usage();
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath.substr(5).c_str(), 0,
+                    READ_CONTROL | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) {
+    Err("hgdriver: no key " + Utf8(keyPath));
+    return 1;
+  }
+  const SECURITY_INFORMATION parts = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD size = 0;
+  LONG status = RegGetKeySecurity(key, parts, nullptr, &size);
+  std::vector<unsigned char> sd(size > 0 ? size : 1);
+  if (status == ERROR_INSUFFICIENT_BUFFER)
+    status = RegGetKeySecurity(key, parts, sd.data(), &size);
+  RegCloseKey(key);
+  wchar_t* text = nullptr;
+  if (status != ERROR_SUCCESS || !ConvertSecurityDescriptorToStringSecurityDescriptorW(
+                                     sd.data(), SDDL_REVISION_1, parts, &text, nullptr)) {
+    Err("hgdriver: no security descriptor for " + Utf8(keyPath));
+    return 3;
+  }
+  Out(Utf8(text));
+  LocalFree(text);
+  return 0;
+}
+
+bool EnablePrivilege(const wchar_t* name) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+    return false;
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  bool enabled = LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid) &&
+                 AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+                 GetLastError() == ERROR_SUCCESS;
+  CloseHandle(token);
+  return enabled;
+}
+
+// What a child's account could do to a key that granted it KEY_ALL_ACCESS:
+// make itself the owner and write a DACL that shuts everyone else out. Only
+// the parts the SDDL names are set (the owner needs SeRestorePrivilege when
+// it is not the caller).
+int RegSetSd(const std::wstring& keyPath, const wchar_t* sddl) {
+  if (keyPath.rfind(L"HKLM\\", 0) != 0)
+    return Usage();
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr)) {
+    Err("hgdriver: not a security descriptor");
+    return 2;
+  }
+  SECURITY_INFORMATION parts = 0;
+  PSID owner = nullptr;
+  BOOL defaulted = FALSE, present = FALSE;
+  PACL dacl = nullptr;
+  if (GetSecurityDescriptorOwner(sd, &owner, &defaulted) && owner != nullptr)
+    parts |= OWNER_SECURITY_INFORMATION;
+  if (GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted) && present)
+    parts |= DACL_SECURITY_INFORMATION;
+  EnablePrivilege(SE_TAKE_OWNERSHIP_NAME);
+  EnablePrivilege(SE_RESTORE_NAME);
+  HKEY key = nullptr;
+  LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath.substr(5).c_str(), 0, nullptr, 0,
+                                KEY_WOW64_32KEY | WRITE_OWNER | WRITE_DAC | READ_CONTROL, nullptr,
+                                &key, nullptr);
+  if (status == ERROR_SUCCESS) {
+    // The owner first: the DACL may then leave the caller without WRITE_OWNER.
+    if ((parts & OWNER_SECURITY_INFORMATION) != 0)
+      status = RegSetKeySecurity(key, OWNER_SECURITY_INFORMATION, sd);
+    if (status == ERROR_SUCCESS && (parts & DACL_SECURITY_INFORMATION) != 0)
+      status = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd);
+    RegCloseKey(key);
+  }
+  LocalFree(sd);
+  if (status != ERROR_SUCCESS) {
+    Err("hgdriver: could not set the security of " + Utf8(keyPath) + ": " +
+        std::to_string(status));
+    return 3;
+  }
+  return 0;
+}
+
+// A service as the service manager has it: QueryServiceConfigW, its
+// description, QueryServiceStatusEx.
+int ServiceConfig(const wchar_t* name) {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (manager == nullptr) {
+    Err("hgdriver: OpenSCManagerW failed");
+    return 3;
+  }
+  SC_HANDLE service = OpenServiceW(manager, name, SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS);
+  if (service == nullptr) {
+    const DWORD error = GetLastError();
+    CloseServiceHandle(manager);
+    Err("hgdriver: no service " + Utf8(name) + ": " + std::to_string(error));
+    return 1;
+  }
+  std::vector<unsigned char> buffer(8192);
+  DWORD needed = 0;
+  int result = 0;
+  if (QueryServiceConfigW(service, reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data()),
+                          static_cast<DWORD>(buffer.size()), &needed)) {
+    const auto* config = reinterpret_cast<const QUERY_SERVICE_CONFIGW*>(buffer.data());
+    char numbers[96];
+    std::snprintf(numbers, sizeof numbers, "type 0x%lx\nstart %lu\nerror-control %lu",
+                  static_cast<unsigned long>(config->dwServiceType),
+                  static_cast<unsigned long>(config->dwStartType),
+                  static_cast<unsigned long>(config->dwErrorControl));
+    Out(numbers);
+    Out("path " + Utf8(config->lpBinaryPathName ? config->lpBinaryPathName : L""));
+    Out("account " + Utf8(config->lpServiceStartName ? config->lpServiceStartName : L""));
+    Out("display " + Utf8(config->lpDisplayName ? config->lpDisplayName : L""));
+  } else {
+    result = 3;
+  }
+  if (QueryServiceConfig2W(service, SERVICE_CONFIG_DESCRIPTION, buffer.data(),
+                           static_cast<DWORD>(buffer.size()), &needed)) {
+    const auto* description = reinterpret_cast<const SERVICE_DESCRIPTIONW*>(buffer.data());
+    Out("description " +
+        Utf8(description->lpDescription ? description->lpDescription : L""));
+  } else {
+    result = 3;
+  }
+  SERVICE_STATUS_PROCESS status{};
+  if (QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                           sizeof status, &needed)) {
+    Out("state " + std::to_string(status.dwCurrentState));
+    Out("process " + std::to_string(status.dwProcessId));
+  } else {
+    result = 3;
+  }
+  CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  return result;
+}
+
 int Run(int argc, wchar_t** argv) {
   if (argc < 2)
     return Usage();
@@ -895,6 +1039,21 @@ int Run(int argc, wchar_t** argv) {
     if (argc != 3)
       return Usage();
     return RegSddl(argv[2]);
+  }
+  if (cmd == L"reg-sd") {
+    if (argc != 3)
+      return Usage();
+    return RegSd(argv[2]);
+  }
+  if (cmd == L"reg-set-sd") {
+    if (argc != 4)
+      return Usage();
+    return RegSetSd(argv[2], argv[3]);
+  }
+  if (cmd == L"service-config") {
+    if (argc != 3)
+      return Usage();
+    return ServiceConfig(argv[2]);
   }
   if (cmd == L"file-version") {
     if (argc != 3)
