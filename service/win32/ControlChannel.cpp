@@ -6,6 +6,8 @@ CControlChannel::CControlChannel() {
   ::InitializeCriticalSection(&m_lock);
   m_wake = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
   m_saved = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (m_wake == nullptr || m_saved == nullptr)
+    m_error = ::GetLastError();
 }
 
 CControlChannel::~CControlChannel() {

@@ -4,7 +4,7 @@
 // seconds at most, until the body's thread has saved: Windows may end the
 // process soon after the handler returns.
 #pragma once
-#include <windows.h>
+#include "service/win32/Win32Headers.h"
 
 #include "service/win32/ControlRing.h"
 
@@ -20,8 +20,8 @@ public:
   CControlChannel(const CControlChannel&) = delete;
   CControlChannel& operator=(const CControlChannel&) = delete;
 
-  // False when an event could not be made (last error set).
-  bool Ready() const { return m_wake != nullptr && m_saved != nullptr; }
+  // NO_ERROR, or the error that kept an event from being made.
+  ::DWORD Error() const { return m_error; }
 
   // The handler's answer to a control (HandlerEx's arguments); queues the
   // ones the body handles. The console's Ctrl-C and its window's close
@@ -41,6 +41,7 @@ private:
   CControlRing<32> m_ring;
   HANDLE m_wake = nullptr;  // auto-reset
   HANDLE m_saved = nullptr; // manual-reset, set once
+  ::DWORD m_error = NO_ERROR;
 };
 
 } // namespace hg

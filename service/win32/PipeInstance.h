@@ -7,7 +7,7 @@
 // idle too long) drops the connection: the instance disconnects, tells the
 // body and listens again.
 #pragma once
-#include <windows.h>
+#include "service/win32/Win32Headers.h"
 
 #include "commands/ServiceProtocol.h"
 

@@ -5,7 +5,7 @@
 // spelled out: read and write data, attributes and extended attributes,
 // read the DACL, synchronize (0x12019b).
 #pragma once
-#include <windows.h>
+#include "service/win32/Win32Headers.h"
 
 namespace hg {
 

@@ -21,6 +21,13 @@ constexpr ::DWORD kRecreateAfterMs = 1000;
   return NO_ERROR;
 }
 
+::DWORD CPipeServer::OpenCount() const {
+  ::DWORD open = 0;
+  for (const CPipeInstance& instance : m_instances)
+    open += instance.Broken() ? 0 : 1;
+  return open;
+}
+
 void CPipeServer::OnSignalled(CHourgaugeService& body) {
   for (CPipeInstance& instance : m_instances)
     if (instance.Signalled())
@@ -31,8 +38,10 @@ void CPipeServer::OnSignalled(CHourgaugeService& body) {
   const ULONGLONG now = ::GetTickCount64();
   ::DWORD next = INFINITE;
   for (CPipeInstance& instance : m_instances) {
+    // With none of its instances left the name is free for anyone: it is
+    // taken back as at the start, as the first instance.
     if (instance.Broken() &&
-        instance.Create(kPipeNameW.text, m_security.Attributes(), false) != NO_ERROR) {
+        instance.Create(kPipeNameW.text, m_security.Attributes(), OpenCount() == 0) != NO_ERROR) {
       next = next < kRecreateAfterMs ? next : kRecreateAfterMs;
       continue;
     }

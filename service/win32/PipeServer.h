@@ -4,7 +4,7 @@
 // under which the body keeps what it knows of that client (the password
 // tries, for one).
 #pragma once
-#include <windows.h>
+#include "service/win32/Win32Headers.h"
 
 #include "service/win32/PipeInstance.h"
 #include "service/win32/PipeSecurity.h"
@@ -30,6 +30,8 @@ public:
   ::DWORD Sweep(CHourgaugeService& body);
 
 private:
+  ::DWORD OpenCount() const;
+
   CPipeSecurity m_security;
   CPipeInstance m_instances[kPipeInstances];
   std::uint64_t m_nextConnection = 1;

@@ -1,6 +1,6 @@
 #include "service/win32/ServiceHost.h"
 
-#include <windows.h>
+#include "service/win32/Win32Headers.h"
 
 #include "service/win32/ControlChannel.h"
 #include "service/win32/ServiceLoop.h"
@@ -39,9 +39,9 @@ void WINAPI ServiceMain(::DWORD, wchar_t**) {
     return;
   }
   host.status.Report(SERVICE_START_PENDING, NO_ERROR, kStartWaitHintMs);
-  const ::DWORD result = host.controls.Ready()
+  const ::DWORD result = host.controls.Error() == NO_ERROR
                              ? RunServiceBody(host.platform, host.controls, host.status)
-                             : ::GetLastError();
+                             : host.controls.Error();
   host.exitCode = result;
   // The last report: the process may end as soon as it is made.
   host.status.Report(SERVICE_STOPPED, result);
@@ -88,8 +88,8 @@ int RunAsService(Platform& platform) {
 int RunInConsole(Platform& platform) {
   CControlChannel controls;
   CServiceStatus status; // not registered: reports go nowhere
-  if (!controls.Ready())
-    return static_cast<int>(::GetLastError());
+  if (controls.Error() != NO_ERROR)
+    return static_cast<int>(controls.Error());
   g_consoleControls = &controls;
   ::SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
   // Written at once: the C runtime buffers a redirected stderr.

@@ -1,7 +1,5 @@
 #include "service/win32/ServiceLoop.h"
 
-#include "platform/win32/Win32Platform.h"
-
 #include "service/HourgaugeService.h"
 #include "service/win32/ControlChannel.h"
 #include "service/win32/PipeServer.h"

@@ -3,7 +3,7 @@
 // timeout the body asked for, and carries each on; it never waits on a
 // pipe itself.
 #pragma once
-#include <windows.h>
+#include "service/win32/Win32Headers.h"
 
 namespace hg {
 

@@ -2,7 +2,7 @@
 // dispatcher's thread and the body's may report, so every report is made
 // under a lock. In the console mode there is no manager: nothing is sent.
 #pragma once
-#include <windows.h>
+#include "service/win32/Win32Headers.h"
 
 namespace hg {
 

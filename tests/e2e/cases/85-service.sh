@@ -247,8 +247,12 @@ case_service_answers_status_over_the_pipe() {
 # answers the next client as before. A client that connects and sends
 # nothing is dropped after the idle limit (10 s).
 case_service_drops_bad_and_idle_connections() {
-  local kind out ms
+  local kind out ms n pids=()
+  e2e_use_fixed_zone || e2e_fail "HG_TZ=$HG_TZ has daylight saving; the case needs a fixed offset"
   e2e__past_boot_grace
+  e2e_avoid_midnight
+  e2e_set_reg LastDate "$(hg_day_key)"
+  e2e_set_reg LastTime 1500
   e2e__service_create demand
   e2e__keep_session
   e2e__service_start
@@ -257,12 +261,56 @@ case_service_drops_bad_and_idle_connections() {
     echo "$kind: $out"
     out=$(e2e_driver pipe-status 2>&1) || e2e_fail "no status reply after a $kind message: $out"
   done
-  out=$(e2e_driver pipe-idle 40 2>&1) || e2e_fail "an idle client was not dropped within 40 s: $out"
-  echo "$out"
-  ms=$(sed -n 's/^dropped_after_ms //p' <<<"$out" | tr -d '\r')
-  [[ $ms =~ ^[0-9]+$ ]] && [ "$ms" -ge 9000 ] || e2e_fail "an idle client was dropped after $ms ms, before the 10 s limit"
-  e2e_driver pipe-status >/dev/null || e2e_fail "no status reply after the idle client"
+
+  # Four idle clients hold every instance of the pipe: the count goes on
+  # meanwhile, and each is dropped after the idle limit.
+  for n in 1 2 3 4; do
+    hg_wine_bg "$HG_CASE_DIR/idle$n.log" "$HG_DRIVER" pipe-idle 40
+    pids+=("$HG_BG_PID")
+  done
+  sleep 1
+  e2e__service_counts_down
+  for n in 1 2 3 4; do
+    e2e_wait 45 e2e_pid_gone "${pids[n - 1]}" || e2e_fail "idle client $n still waits after 45 s"
+    wait "${pids[n - 1]}" || e2e_fail "idle client $n: $(tr -d '\r' <"$HG_CASE_DIR/idle$n.log")"
+    out=$(tr -d '\r' <"$HG_CASE_DIR/idle$n.log")
+    echo "idle client $n: $out"
+    ms=$(sed -n 's/^dropped_after_ms //p' <<<"$out")
+    [[ $ms =~ ^[0-9]+$ ]] && [ "$ms" -ge 9000 ] ||
+      e2e_fail "idle client $n was dropped after '$ms' ms, before the 10 s limit"
+  done
+  e2e_driver pipe-status >/dev/null || e2e_fail "no status reply after the idle clients"
   e2e_expect_eq "the service at the end" "$(e2e__service_state)" RUNNING
+}
+
+# While it runs the service accepts stop, shutdown, power events and
+# session changes (0xC5), nothing else. User-defined controls (128-255),
+# which any account that may query the service can send, and an
+# interrogation leave it running and counting; a pause is refused by the
+# service manager, as the service does not accept it.
+case_service_reports_its_controls_and_ignores_user_controls() {
+  local status code out
+  e2e_use_fixed_zone || e2e_fail "HG_TZ=$HG_TZ has daylight saving; the case needs a fixed offset"
+  e2e__past_boot_grace
+  e2e_avoid_midnight
+  e2e_set_reg LastDate "$(hg_day_key)"
+  e2e_set_reg LastTime 1500
+  e2e__service_create demand
+  e2e__keep_session
+  e2e__service_start
+  status=$(e2e_driver service-status | tr -d '\r') || e2e_fail "no status of the service"
+  echo "$status"
+  e2e_expect_eq "controls accepted while running" "$(e2e__status_field "$status" controls)" 197
+  e2e_expect_eq "exit code while running" "$(e2e__status_field "$status" exit)" 0
+  for code in 128 129 170 254 255 4; do
+    out=$(e2e_driver service-control "$code" | tr -d '\r')
+    echo "control $code: $out"
+    e2e_expect_eq "the service after control $code" "$(e2e__service_state)" RUNNING
+  done
+  out=$(e2e_driver service-control 2 | tr -d '\r') && e2e_fail "a pause was taken: $out"
+  echo "control 2: $out"
+  e2e_expect_eq "the service after a pause" "$(e2e__service_state)" RUNNING
+  e2e__service_counts_down
 }
 
 # `sc stop`: the service reports STOPPED with exit code 0, its process is

@@ -30,7 +30,10 @@ const char kPipeCommandsUsage[] =
     "  pipe-idle SECONDS                  connect and send nothing: exit 0 when the service drops\n"
     "                                     the connection within SECONDS (prints after how long)\n"
     "  pipe-sddl                          the pipe's DACL as SDDL\n"
-    "  service-pid                        the process id of the running service HourgaugeLite";
+    "  service-pid                        the process id of the running service HourgaugeLite\n"
+    "  service-status                     the service's state, accepted controls, exit codes, pid\n"
+    "  service-control CODE               ControlService with CODE (decimal or 0x hex): the state\n"
+    "                                     after it, or the call's error";
 
 namespace {
 
@@ -100,6 +103,70 @@ DWORD Transfer(HANDLE pipe, bool write, void* bytes, DWORD size, DWORD* done, DW
 // The errors a client sees once the server has disconnected its end.
 bool Dropped(DWORD error) {
   return error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED || error == ERROR_NO_DATA;
+}
+
+// The service opened with `access`, or nullptr (the error printed); the
+// manager's handle in *manager, to be closed after it.
+SC_HANDLE OpenHourgaugeService(DWORD access, SC_HANDLE* manager) {
+  *manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (*manager == nullptr) {
+    Fail("no service manager", GetLastError());
+    return nullptr;
+  }
+  SC_HANDLE service = OpenServiceW(*manager, kServiceName, access);
+  if (service == nullptr) {
+    Fail("no service HourgaugeLite", GetLastError());
+    CloseServiceHandle(*manager);
+  }
+  return service;
+}
+
+int ServiceStatus() {
+  SC_HANDLE manager = nullptr;
+  SC_HANDLE service = OpenHourgaugeService(SERVICE_QUERY_STATUS, &manager);
+  if (service == nullptr)
+    return 1;
+  SERVICE_STATUS_PROCESS status{};
+  DWORD needed = 0;
+  const BOOL ok = QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO,
+                                       reinterpret_cast<BYTE*>(&status), sizeof status, &needed);
+  const DWORD error = GetLastError();
+  CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  if (!ok) {
+    Fail("QueryServiceStatusEx failed", error);
+    return 3;
+  }
+  Field("state", status.dwCurrentState);
+  Field("controls", status.dwControlsAccepted);
+  Field("exit", status.dwWin32ExitCode);
+  Field("service_exit", status.dwServiceSpecificExitCode);
+  Field("pid", status.dwProcessId);
+  return 0;
+}
+
+int ServiceControl(DWORD code) {
+  SC_HANDLE manager = nullptr;
+  // User-defined controls need SERVICE_USER_DEFINED_CONTROL, the standard
+  // ones their own rights: ask for what a standard account may have.
+  SC_HANDLE service = OpenHourgaugeService(
+      SERVICE_QUERY_STATUS | SERVICE_INTERROGATE | SERVICE_USER_DEFINED_CONTROL |
+          (code < 128 && code != SERVICE_CONTROL_INTERROGATE ? SERVICE_STOP | SERVICE_PAUSE_CONTINUE
+                                                             : 0),
+      &manager);
+  if (service == nullptr)
+    return 1;
+  SERVICE_STATUS status{};
+  const BOOL ok = ControlService(service, code, &status);
+  const DWORD error = GetLastError();
+  CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  if (!ok) {
+    Field("error", error);
+    return 3;
+  }
+  Field("state", status.dwCurrentState);
+  return 0;
 }
 
 DWORD ServiceProcessId() {
@@ -326,6 +393,15 @@ int RunPipeCommand(const std::wstring& command, int argc, wchar_t** argv) {
   }
   if (command == L"pipe-sddl")
     return argc == 2 ? Sddl() : 2;
+  if (command == L"service-status")
+    return argc == 2 ? ServiceStatus() : 2;
+  if (command == L"service-control") {
+    wchar_t* end = nullptr;
+    const unsigned long code = argc == 3 ? std::wcstoul(argv[2], &end, 0) : 0;
+    if (argc != 3 || end == argv[2] || *end != L'\0')
+      return 2;
+    return ServiceControl(static_cast<DWORD>(code));
+  }
   if (command == L"service-pid") {
     if (argc != 2)
       return 2;
