@@ -135,6 +135,15 @@ Function ${un}HgDropVirtualCopiesOfProfile
   !insertmacro HG_LOG_IN "${un}" "RegLoadKeyW(HKU, $\"$3$\", $\"$2$\") = $5"
   ${If} $5 <> 0
     !insertmacro HG_LOG_IN "${un}" "profile $0 ($1): its hive could not be loaded, passed over"
+    ; Nothing is left of a failed load on Windows; Wine leaves the key.
+    System::Call "advapi32::RegOpenKeyExW(p ${HG_HKEY_USERS}, w r3, i 0, i ${HG_KEY_READ}, *p .r4) i .r5"
+    ${If} $5 = 0
+      System::Call "advapi32::RegCloseKey(p r4)"
+      !insertmacro HG_LOG_IN "${un}" "HKU\$3 is there after the failed load: unloading it"
+      Push $3
+      Call ${un}HgUnloadHive
+      Pop $5
+    ${EndIf}
     Goto done
   ${EndIf}
   Push $3
