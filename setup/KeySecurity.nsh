@@ -37,7 +37,6 @@
 !define HG_KEY_SERVICE_SDDL "D:P(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)"
 !define HG_KEY_TRAY_SDDL "D:AI(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)(A;OICI;KRKW;;;BU)"
 !define HG_SDDL_REVISION_1 1
-!define HG_HKEY_LOCAL_MACHINE 0x80000002
 ; KEY_WOW64_32KEY | WRITE_OWNER | READ_CONTROL
 !define HG_KEY_OWNER_ACCESS 0x000A0200
 ; KEY_WOW64_32KEY | WRITE_DAC | READ_CONTROL
@@ -48,10 +47,11 @@
 !define HG_TOKEN_ADJUST 0x28
 !define HG_SE_PRIVILEGE_ENABLED 2
 
+!macro HG_PRIVILEGE_FUNCTIONS un
 ; Enables one privilege the setup's token holds. Stack: its name -> 1 when
 ; enabled, else 0. AdjustTokenPrivileges succeeds for a privilege the token
 ; lacks too, with ERROR_NOT_ALL_ASSIGNED: only a last error of 0 counts.
-Function HgEnablePrivilege
+Function ${un}HgEnablePrivilege
   Exch $0
   Push $1
   Push $2
@@ -62,7 +62,7 @@ Function HgEnablePrivilege
   System::Call "advapi32::OpenProcessToken(p -1, i ${HG_TOKEN_ADJUST}, *p .r1) i .r2 ?e"
   Pop $3
   ${If} $2 = 0
-    ${HgLog} "OpenProcessToken failed, GetLastError = $3"
+    !insertmacro HG_LOG_IN "${un}" "OpenProcessToken failed, GetLastError = $3"
   ${Else}
     ; TOKEN_PRIVILEGES with one LUID_AND_ATTRIBUTES: count, LUID, attributes.
     System::Call "*(i 1, i 0, i 0, i ${HG_SE_PRIVILEGE_ENABLED}) p .r4"
@@ -70,12 +70,12 @@ Function HgEnablePrivilege
     System::Call "advapi32::LookupPrivilegeValueW(p 0, w r0, p r2) i .r2 ?e"
     Pop $3
     ${If} $2 = 0
-      ${HgLog} "LookupPrivilegeValueW($0) failed, GetLastError = $3"
+      !insertmacro HG_LOG_IN "${un}" "LookupPrivilegeValueW($0) failed, GetLastError = $3"
     ${Else}
       System::Call "advapi32::AdjustTokenPrivileges(p r1, i 0, p r4, i 0, p 0, p 0) i .r2 ?e"
       Pop $3
       ; Its last error tells whether the privilege was there to enable.
-      ${HgLog} "AdjustTokenPrivileges($0) = $2, GetLastError = $3"
+      !insertmacro HG_LOG_IN "${un}" "AdjustTokenPrivileges($0) = $2, GetLastError = $3"
       ${If} $2 <> 0
       ${AndIf} $3 = 0
         StrCpy $5 1
@@ -92,6 +92,9 @@ Function HgEnablePrivilege
   Pop $1
   Exch $0
 FunctionEnd
+!macroend
+!insertmacro HG_PRIVILEGE_FUNCTIONS ""
+!insertmacro HG_PRIVILEGE_FUNCTIONS "un."
 
 ; One part of the program key's security descriptor, from SDDL, set on the
 ; key opened (created if needed) with the given access. Stack: SDDL,
@@ -184,50 +187,3 @@ Function HgSecureProgramKey
   Exch $0
 FunctionEnd
 
-; Copies of the program key that registry virtualization made for an account
-; before the key was shared: a copy shadows the shared key for that account's
-; program. They live in each account's own registry, which Windows loads only
-; while the account is signed in (HKU\<SID>_Classes); the setup and the
-; uninstaller remove the copies of every account signed in now, which takes
-; the child's when a parent elevates the setup in the child's session.
-!macro HG_DROP_VIRTUAL_COPY un path
-  ClearErrors
-  EnumRegKey $3 HKU "${path}" 0
-  ${IfNot} ${Errors}
-    DeleteRegKey HKU "${path}"
-    !if "${un}" == ""
-      ${HgLog} "removed the per-account copy HKU\${path}"
-    !else
-      DetailPrint "removed the per-account copy HKU\${path}"
-    !endif
-  ${EndIf}
-!macroend
-
-!macro HG_VIRTUAL_COPY_FUNCTIONS un
-Function ${un}HgDropVirtualCopies
-  Push $0
-  Push $1
-  Push $2
-  Push $3
-  StrCpy $0 0
-  ${Do}
-    EnumRegKey $1 HKU "" $0
-    ${If} $1 == ""
-      ${Break}
-    ${EndIf}
-    IntOp $0 $0 + 1
-    StrCpy $2 $1 "" -8
-    ${If} $2 == "_Classes"
-      ; 64-bit Windows keeps a 32-bit program's copy under WOW6432Node.
-      !insertmacro HG_DROP_VIRTUAL_COPY "${un}" "$1\VirtualStore\MACHINE\SOFTWARE\WOW6432Node\Hourgauge"
-      !insertmacro HG_DROP_VIRTUAL_COPY "${un}" "$1\VirtualStore\MACHINE\SOFTWARE\Hourgauge"
-    ${EndIf}
-  ${Loop}
-  Pop $3
-  Pop $2
-  Pop $1
-  Pop $0
-FunctionEnd
-!macroend
-!insertmacro HG_VIRTUAL_COPY_FUNCTIONS ""
-!insertmacro HG_VIRTUAL_COPY_FUNCTIONS "un."

@@ -1,9 +1,18 @@
 ; The running program: it has one hidden top-level window titled
 ; "HourgaugeLite", and takes WM_COMMAND ID_APP_EXIT (57665) from another
 ; program as a close without password (it saves its state and ends).
+;
+; Other windows carry that title too: Explorer's window open on the install
+; folder, or any program's. The exit command goes only to a window whose
+; process runs the installed exe, $INSTDIR\hourgauge.exe, the full path
+; compared as Windows compares file names (ordinal, ignoring case), both
+; sides in their long form (a folder given by its short 8.3 name is the
+; same folder).
 
 !define HG_ID_APP_EXIT 57665
 !define HG_SYNCHRONIZE 0x00100000
+!define HG_PROCESS_QUERY_LIMITED_INFORMATION 0x1000
+!define HG_CSTR_EQUAL 2
 
 !macro HG_PROGRAM_FUNCTIONS un
 ; A copy in another account's session (fast user switching) is out of
@@ -30,8 +39,84 @@ Function ${un}HgStopOtherCopies
   Exch $1
 FunctionEnd
 
+; Stack: a path -> its long form, or the path as it is when it has none
+; (GetLongPathNameW fails for a file that is gone).
+Function ${un}HgLongPath
+  Exch $0
+  Push $1
+  Push $2
+  System::Call "kernel32::GetLongPathNameW(w r0, w .r1, i ${NSIS_MAX_STRLEN}) i .r2"
+  ${If} $2 > 0
+  ${AndIf} $2 < ${NSIS_MAX_STRLEN}
+    StrCpy $0 $1
+  ${EndIf}
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Stack: a window -> 1 when its process runs the installed exe, else 0.
+; Logs the window, its process and that process's image path.
+Function ${un}HgIsProgramWindow
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  Push $5
+  Push $6
+  StrCpy $6 0
+  StrCpy $1 0
+  System::Call "user32::GetWindowThreadProcessId(p r0, *i .r1) i"
+  System::Call "kernel32::OpenProcess(i ${HG_PROCESS_QUERY_LIMITED_INFORMATION}, i 0, i r1) p .r2 ?e"
+  Pop $5
+  ${If} $2 = 0
+    !insertmacro HG_LOG_IN "${un}" "window $0: OpenProcess($1, PROCESS_QUERY_LIMITED_INFORMATION) failed, GetLastError = $5; left alone"
+  ${Else}
+    System::Call "kernel32::QueryFullProcessImageNameW(p r2, i 0, w .r3, *i ${NSIS_MAX_STRLEN}) i .r4 ?e"
+    Pop $5
+    System::Call "kernel32::CloseHandle(p r2)"
+    ${If} $4 = 0
+      !insertmacro HG_LOG_IN "${un}" "window $0: QueryFullProcessImageNameW (process $1) failed, GetLastError = $5; left alone"
+    ${Else}
+      Push $3
+      Call ${un}HgLongPath
+      Pop $3
+      ; The uninstaller run from its copy in the temporary folder has the
+      ; folder with a trailing backslash.
+      StrCpy $4 $INSTDIR
+      ${DoWhile} $4 != ""
+        StrCpy $5 $4 1 -1
+        ${If} $5 != "\"
+          ${Break}
+        ${EndIf}
+        StrCpy $4 $4 -1
+      ${Loop}
+      Push "$4\${HG_EXE_NAME}"
+      Call ${un}HgLongPath
+      Pop $4
+      System::Call "kernel32::CompareStringOrdinal(w r3, i -1, w r4, i -1, i 1) i .r5"
+      ${If} $5 = ${HG_CSTR_EQUAL}
+        StrCpy $6 1
+        !insertmacro HG_LOG_IN "${un}" "window $0: process $1, $3: the program"
+      ${Else}
+        !insertmacro HG_LOG_IN "${un}" "window $0: process $1, $3: another program's, left alone"
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  StrCpy $0 $6
+  Pop $6
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
 ; Pushes the program's main window in this desktop, or 0. Its message boxes
-; carry the same title: dialogs (#32770) are passed over.
+; carry the same title: dialogs (#32770) are passed over, and so is every
+; window of another process than the installed exe.
 Function ${un}HgFindProgramWindow
   Push $0
   Push $1
@@ -44,7 +129,12 @@ Function ${un}HgFindProgramWindow
     ${EndIf}
     System::Call "user32::GetClassNameW(p r0, w .r2, i ${NSIS_MAX_STRLEN}) i"
     ${If} $2 != "#32770"
-      ${Break}
+      Push $0
+      Call ${un}HgIsProgramWindow
+      Pop $2
+      ${If} $2 = 1
+        ${Break}
+      ${EndIf}
     ${EndIf}
     StrCpy $1 $0
   ${Loop}

@@ -50,25 +50,6 @@
 ; when it stops), in half seconds.
 !define HG_SERVICE_WAIT_STEPS 120
 
-; One line into setup.log (setup) or the details list (uninstaller).
-!macro HG_LOG_IN un text
-  !if "${un}" == ""
-    ${HgLog} "${text}"
-  !else
-    DetailPrint "${text}"
-  !endif
-!macroend
-
-; A call's result: a BOOL, or "handle" for a handle that is not NULL; the
-; last error only where the call failed (elsewhere it means nothing).
-!macro HG_LOG_CALL un call result error
-  ${If} ${result} = 0
-    !insertmacro HG_LOG_IN "${un}" "${call} = 0, GetLastError = ${error}"
-  ${Else}
-    !insertmacro HG_LOG_IN "${un}" "${call} = ${result}"
-  ${EndIf}
-!macroend
-
 !macro HG_SERVICE_FUNCTIONS un
 ; The service's state and process id, from an open service handle:
 ; QueryServiceStatusEx into a buffer of SERVICE_STATUS_PROCESS's size.

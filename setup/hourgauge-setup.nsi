@@ -57,6 +57,9 @@ SetCompressor /SOLID lzma
 !define HG_RUN_VALUE "Hourgauge"
 !define HG_UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\HourgaugeLite"
 !define HG_MAX_MINUTES 35791394
+; Root keys for the registry calls made through System::Call.
+!define HG_HKEY_LOCAL_MACHINE 0x80000002
+!define HG_HKEY_USERS 0x80000003
 ; The exit code of a setup or an uninstall that did not finish every step.
 !define HG_EXIT_STEP_FAILED 3
 
@@ -136,9 +139,6 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" ""
 
 !include Scramble.nsh
 !insertmacro HG_SCRAMBLE_FUNCTIONS ""
-!insertmacro HG_SCRAMBLE_FUNCTIONS "un."
-!insertmacro HG_PROGRAM_FUNCTIONS ""
-!insertmacro HG_PROGRAM_FUNCTIONS "un."
 
 ; --- helpers -------------------------------------------------------------------
 
@@ -215,6 +215,25 @@ FunctionEnd
 !macroend
 !define HgLog `!insertmacro HG_LOG`
 
+; One line into setup.log (setup) or the details list (uninstaller).
+!macro HG_LOG_IN un text
+  !if "${un}" == ""
+    ${HgLog} "${text}"
+  !else
+    DetailPrint "${text}"
+  !endif
+!macroend
+
+; A call's result: a BOOL, or "handle" for a handle that is not NULL; the
+; last error only where the call failed (elsewhere it means nothing).
+!macro HG_LOG_CALL un call result error
+  ${If} ${result} = 0
+    !insertmacro HG_LOG_IN "${un}" "${call} = 0, GetLastError = ${error}"
+  ${Else}
+    !insertmacro HG_LOG_IN "${un}" "${call} = ${result}"
+  ${EndIf}
+!macroend
+
 ; One value of the program key, logged as shown; a write the key refuses
 ; marks the settings' step failed.
 !macro HG_WRITE_VALUE name data shown
@@ -234,7 +253,10 @@ FunctionEnd
   StrCpy $HgFailures "$HgFailures$\r$\n$(${text})"
 !macroend
 
+!insertmacro HG_PROGRAM_FUNCTIONS ""
+!insertmacro HG_PROGRAM_FUNCTIONS "un."
 !include KeySecurity.nsh
+!include VirtualStore.nsh
 !include Service.nsh
 !insertmacro HG_SERVICE_FUNCTIONS ""
 !insertmacro HG_SERVICE_FUNCTIONS "un."

@@ -39,14 +39,16 @@ e2e__uninstall_in_place() {
   hg_wine cmd /c 'C:\hg-uninstall.bat' "$@" >>"$HG_CASE_DIR/setup.out" 2>&1
 }
 
-# The text the program stores for a plain ASCII password, as hex: each byte
-# XORed with the program's own scramble key.
+# The text the program stores for a password, as hex: each byte of its code
+# page 932 text (one for an ASCII character, two for a Japanese one) XORed
+# with the program's own scramble key.
 e2e__scrambled_hex() {
-  local key text=$1 i out=
+  local key byte out=
   key=$(sed -n 's/.*kScrambleKey = \(0x[0-9A-Fa-f]*\);.*/\1/p' "$HG_ROOT/commands/Scramble.h")
   [ -n "$key" ] || return 1
-  for ((i = 0; i < ${#text}; i++)); do
-    out+=$(printf '%02x' $(($(printf '%d' "'${text:i:1}") ^ key)))
+  printf '%s' "$1" | iconv -f UTF-8 -t CP932 >/dev/null 2>&1 || return 1
+  for byte in $(printf '%s' "$1" | iconv -f UTF-8 -t CP932 | od -An -v -tu1); do
+    out+=$(printf '%02x' $((byte ^ key)))
   done
   echo "$out"
 }
@@ -182,6 +184,61 @@ case_setup_starts_the_program_and_reinstalls_over_it() {
   e2e__program_takes_password pw pW
 }
 
+# A line of the log $1 matches the extended regular expression $2 (case
+# ignored: Windows' own folders are named in either case).
+e2e__log_matches() {
+  grep -qiE "$2" <(tr -d '\r' <"$1")
+}
+
+# The classes of the top-level windows titled $HG_TITLE, one a line, sorted.
+e2e__classes_titled() {
+  e2e_driver list-windows 2>/dev/null | tr -d '\r' |
+    sed -n "s/^0x[0-9a-f]* pid=[0-9]* visible=[01] class=\(.*\) title=$HG_TITLE\$/\1/p" | sort
+}
+
+e2e__titled_window_of_class() {
+  grep -qxF "$1" <(e2e__classes_titled)
+}
+
+# Other programs' windows titled as the program's: Explorer open on the
+# install folder (Wine's, like Windows', is titled with the folder's name)
+# and a program of another folder whose exe is named hourgauge.exe too. A
+# new setup closes the installed program's copy and sends them nothing:
+# they stay open, and the other program's window logged no command.
+case_setup_closes_only_its_own_program() {
+  local other log
+  e2e__setup /S /NOSTART /NOSERVICE || e2e_fail "the silent setup failed with exit code $?"
+  e2e_start_exe "$HG_EXE_WIN"
+  e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "the installed program shows no window"
+  hg_wine_bg "$HG_CASE_DIR/explorer.log" explorer "$HG_SETUP_DIR_WIN"
+  other=$(e2e_unix_path 'C:\Other')
+  mkdir -p "$other" && cp "$HG_DRIVER" "$other/hourgauge.exe" || e2e_fail "could not copy the other program"
+  hg_wine_bg "$HG_CASE_DIR/other.out" "$other/hourgauge.exe" create-window "$HG_TITLE" 110 close \
+    "$(e2e_wine_path_of_case other.log)"
+  e2e_wait 60 e2e__titled_window_of_class ExplorerWClass || e2e_fail "no Explorer window titled $HG_TITLE"
+  e2e_wait 30 e2e__titled_window_of_class HgDriverCompanion || e2e_fail "the other program shows no window"
+  e2e__classes_titled >"$HG_CASE_DIR/titled-before.txt"
+  e2e_expect_eq "windows titled $HG_TITLE before the setup" "$(wc -l <"$HG_CASE_DIR/titled-before.txt")" 3
+
+  e2e__setup /S /NOSTART /NOSERVICE || e2e_fail "the setup over the running program failed with exit code $?"
+  log=$(e2e__setup_path setup.log)
+  cp "$log" "$HG_CASE_DIR/"
+  e2e_wait 30 e2e_program_gone || e2e_fail "the setup did not close the installed program"
+  grep -qxF 'closed running copies: 1' <(tr -d '\r' <"$log") || e2e_fail "setup.log: the program was not closed once"
+  grep -qxF 'copies in other sessions ended by force: 0' <(tr -d '\r' <"$log") ||
+    e2e_fail "setup.log: a copy was ended by force"
+  e2e__log_matches "$log" '^window [0-9]+: process [0-9]+, C:\\Program Files \(x86\)\\HourgaugeLite\\hourgauge\.exe: the program$' ||
+    e2e_fail "setup.log: the program's window was not told by its image path"
+  e2e__log_matches "$log" '^window [0-9]+: process [0-9]+, C:\\windows\\[a-z0-9]+\\explorer\.exe: another program.s, left alone$' ||
+    e2e_fail "setup.log: Explorer's window was not left alone"
+  e2e__log_matches "$log" '^window [0-9]+: process [0-9]+, C:\\Other\\hourgauge\.exe: another program.s, left alone$' ||
+    e2e_fail "setup.log: the other program's window was not left alone"
+  e2e__titled_window_of_class ExplorerWClass || e2e_fail "the Explorer window is gone"
+  e2e__titled_window_of_class HgDriverCompanion || e2e_fail "the other program's window is gone"
+  [ ! -s "$HG_CASE_DIR/other.log" ] || e2e_fail "the other program's window was sent: $(tr '\n' ' ' <"$HG_CASE_DIR/other.log")"
+  cmp -s "$(e2e__setup_path hourgauge.exe)" "$HG_EXE" || e2e_fail "the exe was not replaced"
+}
+
 # Options the program could not use stop the setup before it changes
 # anything, with exit code 2.
 case_setup_refuses_bad_options() {
@@ -230,6 +287,67 @@ case_setup_uninstall_needs_the_password() {
   }
 }
 
+# A password a parent set in the program with Japanese characters, stored
+# as the program keeps every text: code page 932 bytes (two a character
+# here), scrambled. The uninstaller compares those bytes: it refuses other
+# passwords given as /PASSWORD= (one character off, one short, one more,
+# the half-width forms), refuses a wrong one typed on its page and leads on
+# with the right one, and removes everything with the right one given as
+# /PASSWORD=.
+case_setup_uninstall_takes_a_japanese_password() {
+  local change right='あいう' wrong rc title='HourgaugeLite アンインストール' message
+  change=$(e2e_rc_caption IDD_PASSWORD_CHANGE)
+  message=$(e2e__setup_text HG_UN_PASSWORD_WRONG JAPANESE Japanese)
+  [ -n "$message" ] || e2e_fail "no HG_UN_PASSWORD_WRONG in setup/lang/Japanese.nsh"
+  e2e__setup /S /NOSTART /NOSERVICE || e2e_fail "the silent setup failed with exit code $?"
+  e2e_start_exe "$HG_EXE_WIN"
+  e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "the installed program shows no window"
+  e2e_expect "the password command was not delivered" \
+    e2e_driver send-command "$HG_TITLE" "$(e2e_id ID_CHANGE_PASSWORD)"
+  e2e_driver wait-dialog "$change" 30 || e2e_fail "no dialog captioned '$change'"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$change" "$(e2e_id IDC_NEW_PASSWORD)" "$right"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$change" "$(e2e_id IDC_CONFIRM_PASSWORD)" "$right"
+  e2e_expect "could not press OK" e2e_driver dialog-click "$change" 1
+  e2e_driver wait-no-window "$change" 30 || e2e_fail "the program did not take the password '$right'"
+  e2e_wait 30 e2e_reg_exists PASSWORD || e2e_fail "PASSWORD not stored"
+  e2e_expect_eq "PASSWORD's bytes" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex "$right")"
+
+  for wrong in 'あいえ' 'あい' 'あいうえ' 'ｱｲｳ'; do
+    e2e__uninstall_in_place /S "/PASSWORD=$wrong"
+    rc=$?
+    e2e_expect_eq "exit code of the uninstall with the password '$wrong'" "$rc" 2
+  done
+  e2e__setup_installed || e2e_fail "a wrong password removed something"
+  e2e_program_alive || e2e_fail "a refused uninstall ended the program"
+
+  # The page: the uninstaller copies itself away and runs from there.
+  hg_wine_bg "$HG_CASE_DIR/uninstall-gui.log" "$(e2e__setup_path uninstall.exe)"
+  e2e_driver wait-dialog "$title" 60 || e2e_fail "no wizard captioned '$title'"
+  e2e_wait 15 e2e_driver dialog-get-text "$title" 1201 >/dev/null || e2e_fail "no password page"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$title" 1201 'あいえ'
+  e2e_expect "could not press Next" e2e_driver dialog-click "$title" 1
+  e2e_wait 15 eval '[ "$(e2e_driver msgbox-text "$title" 2>/dev/null)" = "$message" ]' ||
+    e2e_fail "no message for a wrong password on the page"
+  e2e_expect "could not answer the box" e2e_driver msgbox-ok "$title"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$title" 1201 "$right"
+  e2e_expect "could not press Next" e2e_driver dialog-click "$title" 1
+  # The confirmation page, which names the folder, ended by a backslash
+  # (a box for a wrong password would carry the same title, without that
+  # field).
+  e2e_wait 15 eval '[ "$(e2e__wizard dialog-get-text "$title" 1000 2>/dev/null)" = "$HG_SETUP_DIR_WIN\\" ]' ||
+    e2e_fail "the page did not take the password '$right'"
+  e2e_expect "could not press Cancel" e2e__wizard dialog-click "$title" 2
+  e2e_wait 30 eval '! e2e_driver window-exists "$title" && ! e2e_driver window-exists "$title "' ||
+    e2e_fail "the uninstall wizard did not close on Cancel"
+  e2e__setup_installed || e2e_fail "the cancelled uninstall removed something"
+
+  e2e__uninstall_in_place /S "/PASSWORD=$right" || e2e_fail "the uninstall with the password '$right' failed with exit code $?"
+  e2e_wait 30 e2e_program_gone || e2e_fail "the uninstaller did not close the program"
+  [ ! -e "$(e2e__setup_path hourgauge.exe)" ] || e2e_fail "the exe is still there"
+  e2e_reg_key_exists && e2e_fail "the program key is still there"
+  true
+}
+
 # Copies of the program key that registry virtualization made for accounts
 # before the key was shared (Wine makes none: the case plants them where
 # Windows keeps them, in signed-in accounts' HKU\<SID>_Classes\VirtualStore).
@@ -255,6 +373,112 @@ case_setup_removes_per_account_copies() {
   e2e__uninstall_in_place /S || e2e_fail "the uninstall failed with exit code $?"
   hg_reg_query "${copies[0]}" LimitTime >/dev/null && e2e_fail "the uninstaller left the per-account copy"
   e2e_expect_eq "an unrelated key beside the copies" "$(hg_reg_query "$other" LimitTime)" 5
+}
+
+# A profile's classes hive with the keys given (each holding LimitTime 5),
+# in the text form Wine keeps hives in: Wine loads no other (Windows'
+# binary UsrClass.dat it refuses as not a registry file).
+e2e__write_hive() {
+  local file=$1 key
+  shift
+  mkdir -p "$(dirname "$file")" || return 1
+  {
+    printf 'WINE REGISTRY Version 2\n'
+    for key in "$@"; do
+      printf '\n[%s] 1796682456\n"LimitTime"="5"\n' "${key//\\/\\\\}"
+    done
+  } >"$file"
+}
+
+# A profile as Windows lists it: HKLM\...\ProfileList\SID, ProfileImagePath
+# FOLDER (REG_EXPAND_SZ, in the system's own view).
+e2e__add_profile() {
+  hg_wine reg add "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\$1" \
+    /v ProfileImagePath /t REG_EXPAND_SZ /d "$2" /f /reg:64 >/dev/null 2>&1
+}
+
+HG_CLASSES_HIVE_WIN='AppData\Local\Microsoft\Windows\UsrClass.dat'
+
+# The keys under HKU, one a line.
+e2e__hku_keys() {
+  hg_wine reg query HKU 2>/dev/null | tr -d '\r' | sed -n 's/^HKEY_USERS\\//p'
+}
+
+# Per-account copies in the hives of accounts not signed in: the setup finds
+# every profile Windows lists and, where the account's classes hive is not
+# loaded, loads its UsrClass.dat for the moment, removes the copies and
+# unloads it again, every step in setup.log. Passed over, and said so: a
+# hive in use (held open by another program, as Windows holds a signed-in
+# account's), a damaged one, a profile without one (no file is made for
+# it), a service account's, and an account's that is loaded (signed in),
+# whose copy goes from HKU\<SID>_Classes instead. The uninstaller does the
+# same. Wine keeps a loaded hive in memory only: that the removal reaches
+# the hive's file shows on Windows alone.
+case_setup_removes_copies_of_accounts_not_signed_in() {
+  local sid=S-1-5-21-7-7-7 log users mount left copy
+  users=$(e2e_unix_path 'C:\users')
+  e2e__write_hive "$users/child/AppData/Local/Microsoft/Windows/UsrClass.dat" \
+    'VirtualStore\MACHINE\SOFTWARE\WOW6432Node\Hourgauge' 'VirtualStore\MACHINE\SOFTWARE\SomethingElse' ||
+    e2e_fail "could not write the child's hive"
+  e2e__write_hive "$users/busy/AppData/Local/Microsoft/Windows/UsrClass.dat" \
+    'VirtualStore\MACHINE\SOFTWARE\WOW6432Node\Hourgauge' || e2e_fail "could not write the busy hive"
+  e2e__write_hive "$users/signedin/AppData/Local/Microsoft/Windows/UsrClass.dat" \
+    'VirtualStore\MACHINE\SOFTWARE\WOW6432Node\Hourgauge' || e2e_fail "could not write the signed-in hive"
+  e2e__write_hive "$(e2e_unix_path 'C:\windows\system32\config\systemprofile')/AppData/Local/Microsoft/Windows/UsrClass.dat" \
+    'VirtualStore\MACHINE\SOFTWARE\WOW6432Node\Hourgauge' || e2e_fail "could not write the system's hive"
+  mkdir -p "$users/damaged/AppData/Local/Microsoft/Windows" "$users/gone" &&
+    printf 'not a hive\n' >"$users/damaged/AppData/Local/Microsoft/Windows/UsrClass.dat" ||
+    e2e_fail "could not write the damaged hive"
+  e2e__add_profile "$sid-1001" 'C:\users\child' &&
+    e2e__add_profile "$sid-1002" 'C:\users\busy' &&
+    e2e__add_profile "$sid-1003" 'C:\users\gone' &&
+    e2e__add_profile "$sid-1004" 'C:\users\signedin' &&
+    e2e__add_profile "$sid-1005" 'C:\users\damaged' &&
+    e2e__add_profile S-1-5-18 '%systemroot%\system32\config\systemprofile' ||
+    e2e_fail "could not list the profiles"
+  hg_reg_add "HKU\\$sid-1004_Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\Hourgauge" LimitTime REG_SZ 5 ||
+    e2e_fail "could not plant the signed-in account's copy"
+  hg_wine_bg "$HG_CASE_DIR/hold.out" "$HG_DRIVER" hold-file "C:\\users\\busy\\$HG_CLASSES_HIVE_WIN" 110
+  e2e_wait 30 grep -q held "$HG_CASE_DIR/hold.out" || e2e_fail "the busy hive is not held"
+
+  e2e__setup /S /NOSTART /LIMIT=70 /NOSERVICE || e2e_fail "the silent setup failed with exit code $?"
+  log=$(e2e__setup_path setup.log)
+  cp "$log" "$HG_CASE_DIR/"
+  e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 70
+  e2e__log_has 'AdjustTokenPrivileges(SeBackupPrivilege) = 1, GetLastError = 0'
+  e2e__log_has 'AdjustTokenPrivileges(SeRestorePrivilege) = 1, GetLastError = 0'
+  # The child's hive: loaded, the copy removed and flushed, unloaded.
+  mount="HourgaugeLite-$sid-1001"
+  e2e__log_has "RegLoadKeyW(HKU, \"$mount\", \"C:\\users\\child\\$HG_CLASSES_HIVE_WIN\") = 0"
+  e2e__log_has "removed the per-account copy HKU\\$mount\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\Hourgauge"
+  e2e__log_has "RegFlushKey(HKU\\$mount) = 0"
+  e2e__log_has "RegUnLoadKeyW(HKU, \"$mount\") = 0"
+  e2e__log_matches "$log" 'SomethingElse' && e2e_fail "setup.log: a key beside the copy was touched"
+  # In use: the load fails with ERROR_SHARING_VIOLATION and is passed over.
+  e2e__log_has "RegLoadKeyW(HKU, \"HourgaugeLite-$sid-1002\", \"C:\\users\\busy\\$HG_CLASSES_HIVE_WIN\") = 32"
+  e2e__log_has "profile $sid-1002 (C:\\users\\busy): its hive could not be loaded, passed over"
+  e2e__log_has "profile $sid-1003 (C:\\users\\gone): no C:\\users\\gone\\$HG_CLASSES_HIVE_WIN, passed over"
+  [ ! -e "$users/gone/AppData" ] || e2e_fail "a hive was made for the profile that had none"
+  e2e__log_has "profile $sid-1004 (C:\\users\\signedin): its hive is loaded, HKU\\$sid-1004_Classes"
+  e2e__log_matches "$log" "^RegLoadKeyW\\(HKU, \"HourgaugeLite-$sid-1004\"" && e2e_fail "setup.log: a loaded hive was loaded again"
+  hg_reg_query "HKU\\$sid-1004_Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\Hourgauge" LimitTime >/dev/null &&
+    e2e_fail "the signed-in account's copy is still there"
+  # ERROR_NOT_REGISTRY_FILE
+  e2e__log_has "RegLoadKeyW(HKU, \"HourgaugeLite-$sid-1005\", \"C:\\users\\damaged\\$HG_CLASSES_HIVE_WIN\") = 1017"
+  e2e__log_has "profile S-1-5-18: a service account's, passed over"
+  e2e__log_matches "$log" '^RegLoadKeyW\(HKU, "HourgaugeLite-S-1-5-18"' && e2e_fail "setup.log: the system's hive was loaded"
+  # Wine's own account, never signed in through Windows' profile service.
+  e2e__log_matches "$log" '^profile S-1-5-21-0-0-0-1000 \(C:\\users\\[^)]*\): no C:\\users\\.*\\UsrClass\.dat, passed over$' ||
+    e2e_fail "setup.log: Wine's own profile was not looked at"
+  left=$(e2e__hku_keys | grep -i '^HourgaugeLite-')
+  [ -z "$left" ] || e2e_fail "hives left loaded: $left"
+
+  e2e__uninstall_in_place /S || e2e_fail "the uninstall failed with exit code $?"
+  left=$(e2e__hku_keys | grep -i '^HourgaugeLite-')
+  [ -z "$left" ] || e2e_fail "hives the uninstaller left loaded: $left"
+  [ ! -e "$users/gone/AppData" ] || e2e_fail "the uninstaller made a hive for the profile that had none"
+  e2e_reg_key_exists && e2e_fail "the program key is still there"
+  true
 }
 
 # The program running in another account's session (fast user switching),

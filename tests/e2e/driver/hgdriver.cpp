@@ -183,7 +183,9 @@ int Usage() {
       "  tray-click TITLE [LPARAM]          post the tray callback (default WM_RBUTTONDOWN)\n"
       "  menu-open                          exit 0 while a popup menu is shown\n"
       "  create-window TITLE SECONDS [close|ignore] [LOGFILE]\n"
-      "                                     own a window that logs each WM_CLOSE\n"
+      "                                     own a window that logs each WM_CLOSE and WM_COMMAND\n"
+      "  hold-file PATH SECONDS             keep a file open, shared with nobody (as a signed-in\n"
+      "                                     account's hive is); prints \"held\" once it is\n"
       "  wait-dialog CAPTION SECONDS        a dialog with that caption exists\n"
       "  balloon                            a tray balloon is shown: its rect and process\n"
       "  countdown                          the countdown window: styles, rect and text\n"
@@ -240,7 +242,8 @@ int Post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 // The companion window another program keeps open: it logs each WM_CLOSE
-// and either goes away or stays.
+// and either goes away or stays, and logs each WM_COMMAND it is sent or
+// posted (a command meant for another program's window of the same title).
 struct Companion {
   bool closeOnRequest = true;
   FILE* log = nullptr;
@@ -263,6 +266,16 @@ LRESULT CALLBACK CompanionProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     }
     if (g_companion.closeOnRequest)
       DestroyWindow(hwnd);
+    return 0;
+  }
+  case WM_COMMAND: {
+    char line[64];
+    std::snprintf(line, sizeof line, "WM_COMMAND %u", static_cast<unsigned>(LOWORD(wParam)));
+    Out(line);
+    if (g_companion.log != nullptr) {
+      std::fprintf(g_companion.log, "%s\n", line);
+      std::fflush(g_companion.log);
+    }
     return 0;
   }
   case WM_TIMER:
@@ -815,6 +828,20 @@ int Run(int argc, wchar_t** argv) {
       closeOnRequest = mode == L"close";
     }
     return CreateCompanion(argv[2], ms, closeOnRequest, arg(5));
+  }
+  if (cmd == L"hold-file") {
+    if (argc != 4 || !ParseSeconds(argv[3], &ms))
+      return Usage();
+    HANDLE file = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      Err("hgdriver: CreateFileW failed, GetLastError = " + std::to_string(GetLastError()));
+      return 3;
+    }
+    Out("held");
+    Sleep(ms);
+    CloseHandle(file);
+    return 0;
   }
   if (cmd == L"dialog-set-text") {
     if (argc != 5)
