@@ -14,6 +14,7 @@
 
 #include <commctrl.h>
 #include <sddl.h>
+#include <wtsapi32.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -213,7 +214,14 @@ int Usage() {
       "  reg-sd KEY                         its owner and DACL as SDDL\n"
       "  reg-set-sd KEY SDDL                set the owner and/or DACL the SDDL holds (as a\n"
       "                                     user who took the key over would)\n"
-      "  service-config NAME                a service's configuration and state, one a line");
+      "  service-config NAME                a service's configuration and state, one a line\n"
+      "  wts-sessions                       what the service's calls for starting the tray in a\n"
+      "                                     session return here: WTSEnumerateSessionsW, then for\n"
+      "                                     each active session WTSQueryUserToken\n"
+      "  wts-start COMMANDLINE              the service's start of a program for the console\n"
+      "                                     session: WTSGetActiveConsoleSessionId,\n"
+      "                                     WTSQueryUserToken, CreateProcessAsUserW on\n"
+      "                                     winsta0\\default; prints each result");
   Err(kPipeCommandsUsage);
   return 2;
 }
@@ -743,6 +751,110 @@ int ServiceConfig(const wchar_t* name) {
   return result;
 }
 
+// The calls the service makes to start the tray in each active session,
+// made the same way (wtsapi32.dll loaded at run time): whether the session
+// list and the user's token can be had here at all. Exit 0 when at least
+// one active session gave a token.
+int WtsSessions() {
+  using Enumerate = BOOL(WINAPI*)(HANDLE, DWORD, DWORD, PWTS_SESSION_INFOW*, DWORD*);
+  using Free = void(WINAPI*)(PVOID);
+  using Query = BOOL(WINAPI*)(ULONG, PHANDLE);
+  HMODULE module = LoadLibraryW(L"wtsapi32.dll");
+  if (module == nullptr) {
+    Out("wtsapi32 missing");
+    return 1;
+  }
+  auto enumerate =
+      reinterpret_cast<Enumerate>(reinterpret_cast<void*>(GetProcAddress(module, "WTSEnumerateSessionsW")));
+  auto release = reinterpret_cast<Free>(reinterpret_cast<void*>(GetProcAddress(module, "WTSFreeMemory")));
+  auto query =
+      reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(module, "WTSQueryUserToken")));
+  if (enumerate == nullptr || release == nullptr || query == nullptr) {
+    Out(std::string("exports enumerate=") + (enumerate ? "1" : "0") + " free=" +
+        (release ? "1" : "0") + " query-user-token=" + (query ? "1" : "0"));
+    return 1;
+  }
+  PWTS_SESSION_INFOW sessions = nullptr;
+  DWORD count = 0;
+  SetLastError(0);
+  const BOOL listed = enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &sessions, &count);
+  const DWORD error = GetLastError();
+  char line[160];
+  std::snprintf(line, sizeof line, "enumerate %d error %lu count %lu", listed ? 1 : 0,
+                static_cast<unsigned long>(error), static_cast<unsigned long>(listed ? count : 0));
+  Out(line);
+  int tokens = 0;
+  for (DWORD i = 0; listed && i < count; ++i) {
+    std::snprintf(line, sizeof line, "session %lu state %d name ",
+                  static_cast<unsigned long>(sessions[i].SessionId),
+                  static_cast<int>(sessions[i].State));
+    Out(line + Utf8(sessions[i].pWinStationName ? sessions[i].pWinStationName : L""));
+    if (sessions[i].State != WTSActive)
+      continue;
+    HANDLE token = nullptr;
+    SetLastError(0);
+    const BOOL got = query(sessions[i].SessionId, &token);
+    std::snprintf(line, sizeof line, "query-user-token %lu %d error %lu",
+                  static_cast<unsigned long>(sessions[i].SessionId), got ? 1 : 0,
+                  static_cast<unsigned long>(got ? 0 : GetLastError()));
+    Out(line);
+    if (got) {
+      ++tokens;
+      CloseHandle(token);
+    }
+  }
+  if (listed && sessions != nullptr)
+    release(sessions);
+  return tokens > 0 ? 0 : 1;
+}
+
+// What the service does for a session, here for the console's: the
+// user's token, then the program started with it on the interactive
+// desktop, with the same arguments the service passes.
+int WtsStart(const wchar_t* commandLine) {
+  using Query = BOOL(WINAPI*)(ULONG, PHANDLE);
+  HMODULE module = LoadLibraryW(L"wtsapi32.dll");
+  auto query = module != nullptr ? reinterpret_cast<Query>(reinterpret_cast<void*>(
+                                       GetProcAddress(module, "WTSQueryUserToken")))
+                                 : nullptr;
+  if (query == nullptr) {
+    Out("query-user-token missing");
+    return 1;
+  }
+  const DWORD session = WTSGetActiveConsoleSessionId();
+  char line[160];
+  std::snprintf(line, sizeof line, "console-session %lu", static_cast<unsigned long>(session));
+  Out(line);
+  HANDLE token = nullptr;
+  SetLastError(0);
+  if (!query(session, &token)) {
+    std::snprintf(line, sizeof line, "query-user-token 0 error %lu",
+                  static_cast<unsigned long>(GetLastError()));
+    Out(line);
+    return 1;
+  }
+  Out("query-user-token 1");
+  std::vector<wchar_t> command(commandLine, commandLine + std::wcslen(commandLine) + 1);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.lpDesktop = const_cast<wchar_t*>(L"winsta0\\default");
+  PROCESS_INFORMATION process{};
+  SetLastError(0);
+  const BOOL started = CreateProcessAsUserW(token, nullptr, command.data(), nullptr, nullptr, FALSE,
+                                            CREATE_UNICODE_ENVIRONMENT, nullptr, nullptr, &startup,
+                                            &process);
+  std::snprintf(line, sizeof line, "create-process-as-user %d error %lu pid %lu", started ? 1 : 0,
+                static_cast<unsigned long>(started ? 0 : GetLastError()),
+                static_cast<unsigned long>(started ? process.dwProcessId : 0));
+  Out(line);
+  if (started) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(token);
+  return started ? 0 : 3;
+}
+
 int Run(int argc, wchar_t** argv) {
   if (argc < 2)
     return Usage();
@@ -1081,6 +1193,16 @@ int Run(int argc, wchar_t** argv) {
     if (argc != 3)
       return Usage();
     return ServiceConfig(argv[2]);
+  }
+  if (cmd == L"wts-sessions") {
+    if (argc != 2)
+      return Usage();
+    return WtsSessions();
+  }
+  if (cmd == L"wts-start") {
+    if (argc != 3)
+      return Usage();
+    return WtsStart(argv[2]);
   }
   if (cmd == L"file-version") {
     if (argc != 3)
