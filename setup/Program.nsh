@@ -145,12 +145,20 @@ FunctionEnd
 
 ; Closes every running copy this desktop shows and waits for its process to
 ; end, so that its exe can be replaced or deleted. Pushes the number closed.
+; The copy may run in another account than the administrator's the setup
+; runs as (a parent elevating it in the child's session): that process's
+; security descriptor grants the administrator nothing, so the image path
+; is asked for with SeDebugPrivilege enabled (an elevated administrator
+; holds it, disabled), with which OpenProcess grants the access asked for.
 Function ${un}HgCloseProgram
   Push $0
   Push $1
   Push $2
   Push $3
   Push $4
+  Push SeDebugPrivilege
+  Call ${un}HgEnablePrivilege
+  Pop $4
   StrCpy $4 0
   ${Do}
     Call ${un}HgFindProgramWindow

@@ -203,8 +203,9 @@ e2e__titled_window_of_class() {
 # Other programs' windows titled as the program's: Explorer open on the
 # install folder (Wine's, like Windows', is titled with the folder's name)
 # and a program of another folder whose exe is named hourgauge.exe too. A
-# new setup closes the installed program's copy and sends them nothing:
-# they stay open, and the other program's window logged no command.
+# new setup closes the installed program's copy, told by its process's image
+# path (read with SeDebugPrivilege enabled), and sends them nothing: they
+# stay open, and the other program's window logged no command.
 case_setup_closes_only_its_own_program() {
   local other log
   e2e__setup /S /NOSTART /NOSERVICE || e2e_fail "the silent setup failed with exit code $?"
@@ -227,6 +228,8 @@ case_setup_closes_only_its_own_program() {
   grep -qxF 'closed running copies: 1' <(tr -d '\r' <"$log") || e2e_fail "setup.log: the program was not closed once"
   grep -qxF 'copies in other sessions ended by force: 0' <(tr -d '\r' <"$log") ||
     e2e_fail "setup.log: a copy was ended by force"
+  # The program may run in another account than the setup's.
+  e2e__log_has 'AdjustTokenPrivileges(SeDebugPrivilege) = 1, GetLastError = 0'
   e2e__log_matches "$log" '^window [0-9]+: process [0-9]+, C:\\Program Files \(x86\)\\HourgaugeLite\\hourgauge\.exe: the program$' ||
     e2e_fail "setup.log: the program's window was not told by its image path"
   e2e__log_matches "$log" '^window [0-9]+: process [0-9]+, C:\\windows\\[a-z0-9]+\\explorer\.exe: another program.s, left alone$' ||
