@@ -203,8 +203,9 @@ e2e__titled_window_of_class() {
 # Other programs' windows titled as the program's: Explorer open on the
 # install folder (Wine's, like Windows', is titled with the folder's name)
 # and a program of another folder whose exe is named hourgauge.exe too. A
-# new setup closes the installed program's copy and sends them nothing:
-# they stay open, and the other program's window logged no command.
+# new setup closes the installed program's copy, told by its process's image
+# path (read with SeDebugPrivilege enabled), and sends them nothing: they
+# stay open, and the other program's window logged no command.
 case_setup_closes_only_its_own_program() {
   local other log
   e2e__setup /S /NOSTART /NOSERVICE || e2e_fail "the silent setup failed with exit code $?"
@@ -227,6 +228,8 @@ case_setup_closes_only_its_own_program() {
   grep -qxF 'closed running copies: 1' <(tr -d '\r' <"$log") || e2e_fail "setup.log: the program was not closed once"
   grep -qxF 'copies in other sessions ended by force: 0' <(tr -d '\r' <"$log") ||
     e2e_fail "setup.log: a copy was ended by force"
+  # The program may run in another account than the setup's.
+  e2e__log_has 'AdjustTokenPrivileges(SeDebugPrivilege) = 1, GetLastError = 0'
   e2e__log_matches "$log" '^window [0-9]+: process [0-9]+, C:\\Program Files \(x86\)\\HourgaugeLite\\hourgauge\.exe: the program$' ||
     e2e_fail "setup.log: the program's window was not told by its image path"
   e2e__log_matches "$log" '^window [0-9]+: process [0-9]+, C:\\windows\\[a-z0-9]+\\explorer\.exe: another program.s, left alone$' ||
@@ -485,8 +488,9 @@ case_setup_removes_copies_of_accounts_not_signed_in() {
 # where the setup cannot find its window: here a second Wine desktop. A new
 # setup and the uninstaller still end it, so that its exe can be replaced or
 # removed and it cannot write the program key again after the uninstall.
-# Starts it there and waits until it counts: LastTime written and no longer
-# the text $1 it had before.
+# Only the installed exe's processes are ended: another program of another
+# folder, named hourgauge.exe too, keeps running. Starts it there and waits
+# until it counts: LastTime written and no longer the text $1 it had before.
 e2e__start_in_other_desktop() {
   HG_LAST_TIME_BEFORE=$1
   hg_wine_bg "$HG_CASE_DIR/other-desktop.log" explorer /desktop=other,640x480 "$HG_EXE_WIN"
@@ -502,15 +506,22 @@ e2e__counting_again() {
 }
 
 case_setup_ends_a_copy_in_another_session() {
-  local log
+  local log other
   e2e__setup /S /NOSTART /PASSWORD=pw /NOSERVICE || e2e_fail "the silent setup failed with exit code $?"
   e2e__start_in_other_desktop ""
+  other=$(e2e_unix_path 'C:\Other')
+  mkdir -p "$other" && cp "$HG_DRIVER" "$other/hourgauge.exe" || e2e_fail "could not copy the other program"
+  hg_wine_bg "$HG_CASE_DIR/other.out" "$other/hourgauge.exe" create-window "e2e other program" 110 close
+  e2e_driver wait-window "e2e other program" 30 || e2e_fail "the other program shows no window"
 
   e2e__setup /S /NOSTART /NOSERVICE || e2e_fail "the setup over a copy in another session failed with exit code $?"
   log=$(e2e__setup_path setup.log)
   cp "$log" "$HG_CASE_DIR/"
   grep -qxF 'copies in other sessions ended by force: 1' <(tr -d '\r' <"$log") ||
     e2e_fail "setup.log: the copy in the other session was not ended"
+  e2e_driver window-exists "e2e other program" || e2e_fail "the other program named hourgauge.exe was ended too"
+  e2e__log_matches "$log" '^process [0-9]+: ended by force \(TerminateProcess = 1, WaitForSingleObject = 0\)$' ||
+    e2e_fail "setup.log: the copy's end is not logged"
   cmp -s "$(e2e__setup_path hourgauge.exe)" "$HG_EXE" || e2e_fail "the exe was not replaced"
 
   e2e__start_in_other_desktop "$(e2e_reg LastTime)"
