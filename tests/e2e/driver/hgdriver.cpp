@@ -690,8 +690,7 @@ int RegSetSd(const std::wstring& keyPath, const wchar_t* sddl) {
   }
   LocalFree(sd);
   if (status != ERROR_SUCCESS) {
-    Err("hgdriver: could not set the security of " + Utf8(keyPath) + ": " +
-        std::to_string(status));
+    Err("hgdriver: could not set the security of " + Utf8(keyPath) + ": " + std::to_string(status));
     return 3;
   }
   return 0;
@@ -733,8 +732,7 @@ int ServiceConfig(const wchar_t* name) {
   if (QueryServiceConfig2W(service, SERVICE_CONFIG_DESCRIPTION, buffer.data(),
                            static_cast<DWORD>(buffer.size()), &needed)) {
     const auto* description = reinterpret_cast<const SERVICE_DESCRIPTIONW*>(buffer.data());
-    Out("description " +
-        Utf8(description->lpDescription ? description->lpDescription : L""));
+    Out("description " + Utf8(description->lpDescription ? description->lpDescription : L""));
   } else {
     result = 3;
   }
@@ -764,14 +762,15 @@ int WtsSessions() {
     Out("wtsapi32 missing");
     return 1;
   }
-  auto enumerate =
-      reinterpret_cast<Enumerate>(reinterpret_cast<void*>(GetProcAddress(module, "WTSEnumerateSessionsW")));
-  auto release = reinterpret_cast<Free>(reinterpret_cast<void*>(GetProcAddress(module, "WTSFreeMemory")));
+  auto enumerate = reinterpret_cast<Enumerate>(
+      reinterpret_cast<void*>(GetProcAddress(module, "WTSEnumerateSessionsW")));
+  auto release =
+      reinterpret_cast<Free>(reinterpret_cast<void*>(GetProcAddress(module, "WTSFreeMemory")));
   auto query =
       reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(module, "WTSQueryUserToken")));
   if (enumerate == nullptr || release == nullptr || query == nullptr) {
-    Out(std::string("exports enumerate=") + (enumerate ? "1" : "0") + " free=" +
-        (release ? "1" : "0") + " query-user-token=" + (query ? "1" : "0"));
+    Out(std::string("exports enumerate=") + (enumerate ? "1" : "0") +
+        " free=" + (release ? "1" : "0") + " query-user-token=" + (query ? "1" : "0"));
     return 1;
   }
   PWTS_SESSION_INFOW sessions = nullptr;
@@ -840,9 +839,9 @@ int WtsStart(const wchar_t* commandLine) {
   startup.lpDesktop = const_cast<wchar_t*>(L"winsta0\\default");
   PROCESS_INFORMATION process{};
   SetLastError(0);
-  const BOOL started = CreateProcessAsUserW(token, nullptr, command.data(), nullptr, nullptr, FALSE,
-                                            CREATE_UNICODE_ENVIRONMENT, nullptr, nullptr, &startup,
-                                            &process);
+  const BOOL started =
+      CreateProcessAsUserW(token, nullptr, command.data(), nullptr, nullptr, FALSE,
+                           CREATE_UNICODE_ENVIRONMENT, nullptr, nullptr, &startup, &process);
   std::snprintf(line, sizeof line, "create-process-as-user %d error %lu pid %lu", started ? 1 : 0,
                 static_cast<unsigned long>(started ? 0 : GetLastError()),
                 static_cast<unsigned long>(started ? process.dwProcessId : 0));
