@@ -6,9 +6,11 @@
 #pragma once
 #include "accounting/AccountingDisplay.h"
 #include "accounting/AccountingTime.h"
+#include "accounting/DayRules.h"
 #include "accounting/PowerOff.h"
 #include "accounting/PowerOffNotice.h"
 #include "accounting/SessionScan.h"
+#include "accounting/UsageHistory.h"
 #include "platform/SystemPlatform.h"
 
 #include <cstdint>
@@ -33,10 +35,32 @@ public:
   // A parent's settings: the daily limit and the day-start adjustment, in
   // minutes, and whether today's use so far is forgiven.
   void ApplySettings(std::int32_t limitMinutes, std::int32_t adjustMinutes, bool resetToday);
+  // The same with the weekday limits and the bedtime.
+  void ApplySettings(std::int32_t limitMinutes, std::int32_t adjustMinutes, bool resetToday,
+                     const DayRules& rules);
+  // Extra time for today only (kMinExtraMinutes..kMaxExtraMinutes): the
+  // credit grows, and the remaining time with it at once.
+  void AddExtraTime(std::int32_t minutes);
+  // A later day than today was stored (a clock set back, a mistyped date):
+  // the PC is on for a minute's countdown, in which a parent's password
+  // takes today as the day (AcceptToday); a wrong password (RefuseToday) or
+  // the minute's end powers it off.
+  bool LaterDayPending() const { return m_bLaterDay; }
+  void AcceptToday();
+  void RefuseToday();
+  // The last days' use as the event log shows it up to now, with the
+  // stored session lists. Writes nothing.
+  void History(UsageHistory* history);
+  // Today's use as the event log shows it up to now. Writes nothing.
+  std::int32_t TodayUse();
   // Stores the day and the remaining time (at a close or a session's end).
   void Save();
 
+  // Today's limit (the weekday's own, or the every-day one).
   std::int32_t LimitTime() const { return m_nLimitTime; }
+  // The stored every-day limit, LimitTime.
+  std::int32_t EveryDayLimit() const { return m_nEveryDayLimit; }
+  const DayRules& Rules() const { return m_dayRules; }
   std::int32_t LastDate() const { return m_nLastDate; }
   std::int32_t LastTime() const { return m_nLastTime; }
   std::int32_t LastTimeAdjust() const { return m_nLastTimeAdjust; }

@@ -36,6 +36,9 @@ struct NoticeState {
 struct Notice {
   Balloon balloon = Balloon::None;
   std::int64_t countdown = -1; // seconds for the countdown window; -1: no window
+  // The countdown is the minute of a later stored day: a parent's password
+  // keeps the PC on (CAccountant::AcceptToday).
+  bool laterDay = false;
 };
 
 // Seconds from this tick to the tick that powers off for the spent

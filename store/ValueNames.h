@@ -18,6 +18,11 @@ inline constexpr char kDayTotal2[] = "DayTotal2";           // the previous day'
 inline constexpr char kStartTime[] = "StartTime";           // time text
 inline constexpr char kEndTime[] = "EndTime";               // time text
 inline constexpr char kPassword[] = "PASSWORD";             // scrambled
+// A weekday's own limit in minutes, Sunday first; absent or empty: LimitTime.
+inline constexpr const char* kLimitTimeOfWeekday[7] = {
+    "LimitTimeSun", "LimitTimeMon", "LimitTimeTue", "LimitTimeWed",
+    "LimitTimeThu", "LimitTimeFri", "LimitTimeSat"};
+inline constexpr char kBedtime[] = "Bedtime"; // "HH:MM"; empty: none
 inline constexpr char kTimeZone[] =
     "TimeZone"; // the service's zone (TimeZoneKeyName); empty: Windows'
 
