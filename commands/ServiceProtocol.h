@@ -5,7 +5,9 @@
 // signed-in account may write: DecodeRequest takes nothing it has not
 // checked, and anything else ends the connection.
 #pragma once
+#include "accounting/DayRules.h"
 #include "accounting/SessionScan.h"
+#include "accounting/UsageHistory.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -32,8 +34,11 @@ enum class RequestKind : std::uint16_t {
   ChangePassword = 4, // password: the old one; newPassword: the new (empty: none)
   Exit = 5,           // the count pauses until the next sign-in or start
   Uninstall = 6,      // the service removes the program and itself
+  ExtraTime = 7,      // extraMinutes more for today
+  AcceptToday = 8,    // the later stored day's minute: today becomes the day
+  History = 9,        // the reply carries `history`
 };
-inline constexpr std::uint16_t kLastRequestKind = 6;
+inline constexpr std::uint16_t kLastRequestKind = 9;
 
 struct ServiceRequest {
   RequestKind kind = RequestKind::Status;
@@ -42,6 +47,10 @@ struct ServiceRequest {
   std::int32_t adjustMinutes = 0; // 0..kMaxWireMinutes
   char password[kWirePasswordSize] = {};
   char newPassword[kWirePasswordSize] = {};
+  // Settings: the weekday limits and the bedtime (each kNoDayLimit /
+  // kNoBedtime or in range: 0..kMaxWireMinutes, 0..1439).
+  DayRules rules;
+  std::int32_t extraMinutes = 0; // ExtraTime: kMinExtraMinutes..kMaxExtraMinutes
 };
 
 enum class ReplyResult : std::uint16_t {
@@ -56,6 +65,7 @@ inline constexpr std::uint16_t kLastReplyResult = 3;
 inline constexpr std::uint32_t kReplyPasswordSet = 0x1;
 inline constexpr std::uint32_t kReplyPaused = 0x2;   // after the exit command
 inline constexpr std::uint32_t kReplyCounting = 0x4; // the accounting has started
+inline constexpr std::uint32_t kReplyLaterDay = 0x8; // the later stored day's minute runs
 
 struct ServiceReply {
   ReplyResult result = ReplyResult::Ok;
@@ -73,6 +83,12 @@ struct ServiceReply {
   // The recount's days, today first: seconds of use and the date (yyyymmdd).
   std::int32_t usage[kUsageDays] = {};
   std::int32_t date[kUsageDays] = {};
+  // Settings as stored: limitMinutes above is today's limit.
+  std::int32_t everyDayLimit = 0;
+  std::int32_t credit = 0; // seconds (LastTimeAdjust)
+  DayRules rules;
+  // Filled for a History request only; zeros otherwise.
+  UsageHistory history;
 };
 
 // Encodes into exactly kRequestSize / kReplySize bytes.
