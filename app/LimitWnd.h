@@ -50,6 +50,7 @@ protected:
   Lresult OnTaskbarCreated(Wparam wParam, Lparam lParam);
   void OnChangePassword();
   void OnSettings();
+  void OnExtraTime();
   void OnQuit();
   void OnUninstall();
   void PostNcDestroy() override;

@@ -3,6 +3,7 @@
 // close).
 #include "app/LimitWnd.h"
 #include "commands/ExitCommands.h"
+#include "commands/ExtraTimeCommand.h"
 #include "commands/PasswordCommands.h"
 #include "commands/SettingsCommand.h"
 #include "res/resource.h"
@@ -22,6 +23,13 @@ void CLimitWnd::OnSettings() {
     m_pFace->Settings();
   else if (ConfirmPassword(m_platform))
     ChangeSettings(m_platform, m_accountant);
+}
+
+void CLimitWnd::OnExtraTime() {
+  if (m_pFace)
+    m_pFace->ExtraTime();
+  else if (ConfirmPassword(m_platform))
+    GiveExtraTime(m_platform, m_accountant);
 }
 
 // Exit and uninstall stop the countdown for good and close the window

@@ -65,6 +65,15 @@ void CServiceFace::Settings() {
     m_owner.MessageBox(refusal, IDS_UNINSTALL_CAPTION, MB_ICONEXCLAMATION | MB_OK);
 }
 
+void CServiceFace::ExtraTime() {
+  std::string password;
+  if (!Confirm(&password))
+    return;
+  const UINT refusal = GiveExtraTimeWithService(m_platform, m_client, password);
+  if (refusal != 0)
+    m_owner.MessageBox(refusal, IDS_UNINSTALL_CAPTION, MB_ICONEXCLAMATION | MB_OK);
+}
+
 bool CServiceFace::Exit() {
   std::string password;
   if (!Confirm(&password))

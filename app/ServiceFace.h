@@ -25,6 +25,7 @@ public:
   // done them, and the program then ends.
   void ChangePassword();
   void Settings();
+  void ExtraTime();
   bool Exit();
   bool Uninstall();
 

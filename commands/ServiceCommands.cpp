@@ -1,5 +1,6 @@
 #include "commands/ServiceCommands.h"
 
+#include "commands/ExtraTimeDlg.h"
 #include "commands/PasswordChangeDlg.h"
 #include "commands/PasswordCheckDlg.h"
 #include "commands/SettingsDlg.h"
@@ -12,6 +13,29 @@ namespace {
 void CopyField(char (&field)[kWirePasswordSize], const std::string& text) {
   std::strncpy(field, text.c_str(), sizeof field - 1);
 }
+
+// Today's figures from the service, asked afresh when the parent presses OK.
+class CFaceSettingsDlg : public CSettingsDlg {
+public:
+  CFaceSettingsDlg(Platform& platform, CServiceClient& client)
+      : CSettingsDlg(platform), m_client(client) {}
+
+protected:
+  bool ReadToday(TodayFigures* today) override {
+    ServiceRequest request;
+    request.kind = RequestKind::History;
+    ServiceReply reply;
+    if (!m_client.Ask(request, &reply) || reply.result != ReplyResult::Ok)
+      return false;
+    today->credit = reply.credit;
+    today->use = reply.history.usage[0];
+    today->weekday = reply.history.weekday[0];
+    today->adjust = reply.adjustMinutes;
+    return true;
+  }
+
+  CServiceClient& m_client;
+};
 } // namespace
 
 UINT RefusalOf(bool answered, const ServiceReply& reply) {
@@ -85,9 +109,10 @@ void ChangePasswordWithService(Platform& platform, CServiceClient& client, bool 
 
 UINT ChangeSettingsWithService(Platform& platform, CServiceClient& client,
                                const ServiceReply& status, const std::string& password) {
-  CSettingsDlg dlg(platform);
-  dlg.m_nDailyLimit = static_cast<UINT>(status.limitMinutes);
+  CFaceSettingsDlg dlg(platform, client);
+  dlg.m_nDailyLimit = static_cast<UINT>(status.everyDayLimit);
   dlg.m_nDayStartAdjust = static_cast<UINT>(status.adjustMinutes);
+  dlg.m_rules = status.rules;
   if (dlg.DoModal() != IDOK)
     return 0;
   ServiceRequest request;
@@ -95,6 +120,21 @@ UINT ChangeSettingsWithService(Platform& platform, CServiceClient& client,
   request.limitMinutes = static_cast<std::int32_t>(dlg.m_nDailyLimit);
   request.adjustMinutes = static_cast<std::int32_t>(dlg.m_nDayStartAdjust);
   request.resetToday = dlg.m_bResetToday;
+  request.rules = dlg.m_rules;
+  CopyField(request.password, password);
+  ServiceReply reply;
+  const bool answered = client.Ask(request, &reply);
+  return RefusalOf(answered, reply);
+}
+
+UINT GiveExtraTimeWithService(Platform& platform, CServiceClient& client,
+                              const std::string& password) {
+  CExtraTimeDlg dlg(platform);
+  if (dlg.DoModal() != IDOK)
+    return 0;
+  ServiceRequest request;
+  request.kind = RequestKind::ExtraTime;
+  request.extraMinutes = static_cast<std::int32_t>(dlg.m_nMinutes);
   CopyField(request.password, password);
   ServiceReply reply;
   const bool answered = client.Ask(request, &reply);

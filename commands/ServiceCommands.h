@@ -38,6 +38,10 @@ void ChangePasswordWithService(Platform& platform, CServiceClient& client, bool 
 // refusal to show.
 UINT ChangeSettingsWithService(Platform& platform, CServiceClient& client,
                                const ServiceReply& status, const std::string& password);
+// Command 32781: the extra-time dialog, the minutes sent with the password;
+// 0, or the refusal to show.
+UINT GiveExtraTimeWithService(Platform& platform, CServiceClient& client,
+                              const std::string& password);
 // A command that needs nothing but the password (exit, uninstall).
 bool SendWithPassword(CServiceClient& client, RequestKind kind, const std::string& password,
                       ServiceReply* reply);

@@ -1,10 +1,14 @@
 #include "commands/SettingsDlg.h"
 
+#include "accounting/AccountingTime.h"
+#include "commands/DayRulesDlg.h"
+
 namespace hg {
 
 // clang-format off
 BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
   ON_BN_CLICKED(IDC_RESET_TODAY, OnResetToday)
+  ON_BN_CLICKED(IDC_DAY_RULES, OnDayRules)
 END_MESSAGE_MAP()
 // clang-format on
 
@@ -12,13 +16,56 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Text(pDX, IDC_DAILY_LIMIT, m_nDailyLimit);
   DDV_MinMaxUInt(pDX, m_nDailyLimit, 0, kMaxSettingMinutes);
   DDX_Text(pDX, IDC_ADJUST_TIME, m_nDayStartAdjust);
-  DDV_MinMaxUInt(pDX, m_nDayStartAdjust, 0, kMaxSettingMinutes);
+  // The accounting day starts at a time of day.
+  DDV_MinMaxUInt(pDX, m_nDayStartAdjust, 0, kMaxAdjustMinutes);
+}
+
+bool CSettingsDlg::EndsToday() {
+  TodayFigures today;
+  if (!ReadToday(&today))
+    return false;
+  const auto adjust = static_cast<std::int32_t>(m_nDayStartAdjust);
+  const std::int64_t t = AccountingNow(m_platform, adjust);
+  // A day start that moves now into another accounting day ends this one
+  // at the next second, as a day change does.
+  if (adjust != today.adjust &&
+      MakeDayKey(m_platform, t) != MakeDayKey(m_platform, AccountingNow(m_platform, today.adjust)))
+    return true;
+  // So does a bedtime already past.
+  LocalTm now;
+  if (m_rules.bedtime != kNoBedtime && m_platform.GetLocalTm(t, &now) &&
+      now.hour * 60 + now.minute >= BedtimeOnAccountingClock(m_rules.bedtime, adjust))
+    return true;
+  const std::int32_t limit =
+      LimitForWeekday(m_rules, static_cast<std::int32_t>(m_nDailyLimit), today.weekday);
+  return SettingsSpendToday(today.credit, limit, today.use, m_bResetToday);
+}
+
+void CSettingsDlg::OnOK() {
+  if (!UpdateData(TRUE))
+    return;
+  // A parent who answers No stays in the dialog to change the figures,
+  // and has not reset today's use either.
+  if (EndsToday() && MessageBox(IDS_SETTINGS_POWER_OFF, IDS_UNINSTALL_CAPTION,
+                                MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES) {
+    m_bResetToday = false;
+    return;
+  }
+  EndDialog(IDOK);
 }
 
 void CSettingsDlg::OnResetToday() {
   // Stays set even when this press ends in a refused field.
   m_bResetToday = true;
   OnOK();
+}
+
+void CSettingsDlg::OnDayRules() {
+  CDayRulesDlg dlg(m_platform);
+  dlg.m_hWndParent = m_hWnd;
+  dlg.m_rules = m_rules;
+  if (dlg.DoModal() == IDOK)
+    m_rules = dlg.m_rules;
 }
 
 } // namespace hg

@@ -255,6 +255,10 @@ inline constexpr Handle kInvalidHandle = ~Handle{0}; // INVALID_HANDLE_VALUE
 #define MB_ICONEXCLAMATION         0x00000030L
 #define IDOK                       1
 #define IDCANCEL                   2
+#define MB_YESNO                   0x00000004L
+#define MB_DEFBUTTON2              0x00000100L
+#define IDYES                      6
+#define IDNO                       7
 
 #define MOVEFILE_DELAY_UNTIL_REBOOT 0x00000004
 // clang-format on

@@ -8,6 +8,8 @@
 #define IDD_PASSWORD_CHECK 830
 #define IDD_PASSWORD_CHANGE 831
 #define IDD_SETTINGS 832
+#define IDD_EXTRA_TIME 833
+#define IDD_DAY_RULES 834
 
 #define IDC_PASSWORD 3301      // check dialog: the password; change dialog: the old one
 #define IDC_DAILY_LIMIT 3301   // settings dialog: daily limit in minutes
@@ -15,11 +17,24 @@
 #define IDC_NEW_PASSWORD 3303
 #define IDC_CONFIRM_PASSWORD 3304
 #define IDC_RESET_TODAY 1000
+#define IDC_DAY_RULES 1001     // settings dialog: opens the limits by day
+#define IDC_EXTRA_MINUTES 3305 // extra-time dialog: minutes to add
+// Limits by day: the limits of Sunday to Saturday, then the bedtime.
+#define IDC_LIMIT_SUN 3306
+#define IDC_LIMIT_MON 3307
+#define IDC_LIMIT_TUE 3308
+#define IDC_LIMIT_WED 3309
+#define IDC_LIMIT_THU 3310
+#define IDC_LIMIT_FRI 3311
+#define IDC_LIMIT_SAT 3312
+#define IDC_BEDTIME 3313
 
 #define ID_CHANGE_PASSWORD 32771
 #define ID_SETTINGS 32772
 #define ID_QUIT 32773
 #define ID_UNINSTALL 32777
+#define ID_HISTORY 32780    // the usage history window; no password
+#define ID_EXTRA_TIME 32781 // extra time for today, under the password
 #define ID_APP_EXIT 57665
 
 // The framework's standard commands of the menu's further popups, which the
@@ -67,3 +82,7 @@
 #define IDS_SERVICE_NOT_RUNNING 225  // tooltip: the service is installed but does not run
 #define IDS_SERVICE_REFUSED 226      // a command the service could not carry out
 #define IDS_PASSWORD_LOCKED 227      // too many wrong passwords
+
+// Extra time, the limits by day and the settings' question.
+#define IDS_SETTINGS_POWER_OFF 240 // Yes/No: these settings turn the PC off now
+#define IDS_BEDTIME_FORMAT 241     // the bedtime field is not a time of day

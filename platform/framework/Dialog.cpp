@@ -9,8 +9,8 @@
 namespace hg {
 
 std::intptr_t CDialog::DoModal() {
-  std::intptr_t result = m_platform.DialogBoxParamA(m_nIDTemplate, 0, &CDialog::StaticDlgProc,
-                                                    reinterpret_cast<Lparam>(this));
+  std::intptr_t result = m_platform.DialogBoxParamA(
+      m_nIDTemplate, m_hWndParent, &CDialog::StaticDlgProc, reinterpret_cast<Lparam>(this));
   Detach();
   return result;
 }

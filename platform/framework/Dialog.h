@@ -42,6 +42,10 @@ public:
 
   static std::intptr_t StaticDlgProc(Hwnd hwnd, UINT msg, Wparam wParam, Lparam lParam);
 
+  // The window the dialog belongs to, disabled while it runs: a dialog
+  // opened from another must keep the first from being used meanwhile.
+  Hwnd m_hWndParent = 0;
+
 protected:
   virtual void DoDataExchange(CDataExchange*) {}
   virtual BOOL OnInitDialog();
