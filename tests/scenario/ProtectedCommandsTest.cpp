@@ -219,8 +219,10 @@ TEST_F(CommandsTest, ResetTodayGrantsAFullAllowanceFromNow) {
 
 TEST_F(CommandsTest, LimitBelowTodaysUseLeadsToThePowerOff) {
   ui.SetEventLog({Start(p.platform.Now() - 1500)});
-  ui.Type(IDC_DAILY_LIMIT, "20").Click(IDOK);
+  ui.Type(IDC_DAILY_LIMIT, "20").Click(IDOK).AnswerMessageBox(IDYES);
   Command(ID_SETTINGS);
+  EXPECT_EQ(Texts(),
+            std::vector<std::string>{"設定すると今すぐパソコンの電源が切れます。続けますか?"});
   EXPECT_EQ(p.wnd->m_accountant.LastTime(), 0);
   EXPECT_EQ(p.Get("LimitTime"), "20");
   p.Tick(1);
@@ -248,7 +250,8 @@ TEST_F(CommandsTest, MinutesThatWouldOverflowAreRefusedWithTheirRange) {
   ui.Type(IDC_DAILY_LIMIT, "35791394").Type(IDC_ADJUST_TIME, "99999999").Click(IDOK);
   ui.Click(IDCANCEL);
   Command(ID_SETTINGS);
-  EXPECT_EQ(Texts(), std::vector<std::string>(2, "0 から 35791394 までの整数を入力してください。"));
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"0 から 35791394 までの整数を入力してください。",
+                                               "0 から 1439 までの整数を入力してください。"}));
   EXPECT_FALSE(p.Get("LimitTime"));
 }
 
@@ -287,8 +290,11 @@ TEST_F(CommandsTest, TicksGoOnWhileADialogIsOpen) {
 }
 
 TEST_F(CommandsTest, AdjustmentMovingIntoAnotherDayTakesTheDayChangePath) {
-  ui.Type(IDC_ADJUST_TIME, "600").Click(IDOK); // 09:00 less 10 hours: yesterday
+  // 09:00 less 10 hours: yesterday, so the parent is asked first.
+  ui.Type(IDC_ADJUST_TIME, "600").Click(IDOK).AnswerMessageBox(IDYES);
   Command(ID_SETTINGS);
+  EXPECT_EQ(Texts(),
+            std::vector<std::string>{"設定すると今すぐパソコンの電源が切れます。続けますか?"});
   p.Tick(1);
   EXPECT_EQ(p.PowerOffs(), 1u);
   EXPECT_EQ(p.Get("LastDate"), "752963");

@@ -40,6 +40,8 @@ TEST(EnglishResources, MenuHasTheSameCommandsInEnglish) {
   const std::vector<std::pair<UINT, std::string>> expected = {
       {ID_CHANGE_PASSWORD, "Change &Password..."},
       {ID_SETTINGS, "&Settings..."},
+      {ID_EXTRA_TIME, "&Extra time..."},
+      {ID_HISTORY, "Usage &history..."},
       {0, ""},
       {ID_UNINSTALL, "&Uninstall"},
       {0, ""},
@@ -63,7 +65,33 @@ TEST(EnglishResources, DialogsHaveTheJapaneseControlsWithEnglishTexts) {
       {IDD_SETTINGS,
        {"Settings ( HourgaugeLite ver1.1 )",
         {"Changes the limits of use.\nThe password is needed.", "Daily limit (minutes)", "",
-         "Reset today's use", "Day starts at (min)", "", "OK", "Cancel"}}},
+         "Reset today's use", "Day starts at (min)", "", "Limits by &day...", "OK", "Cancel"}}},
+      {IDD_EXTRA_TIME,
+       {"Extra Time",
+        {"Gives more time for today only.\nTomorrow's time stays as it is.", "Extra minutes", "",
+         "OK", "Cancel"}}},
+      {IDD_DAY_RULES,
+       {"Limits by Day",
+        {"Each day's limit in minutes. An empty\nday has the daily limit.",
+         "Sunday",
+         "",
+         "Monday",
+         "",
+         "Tuesday",
+         "",
+         "Wednesday",
+         "",
+         "Thursday",
+         "",
+         "Friday",
+         "",
+         "Saturday",
+         "",
+         "Bedtime (e.g. 21:30)",
+         "",
+         "From bedtime to the day's end the PC\ncannot be used. Empty: no bedtime.",
+         "OK",
+         "Cancel"}}},
   };
   ASSERT_EQ(English().dialogs.size(), LoadRcResources().dialogs.size());
   for (const auto& [id, want] : texts) {
@@ -131,6 +159,9 @@ TEST(EnglishResources, StringTableHasEveryJapaneseStringInEnglish) {
       {IDS_SERVICE_REFUSED,
        "The HourgaugeLite service is not running, so this cannot be done now."},
       {IDS_PASSWORD_LOCKED, "Too many wrong passwords. Please wait a little and try again."},
+      {IDS_SETTINGS_POWER_OFF, "With these settings the PC turns off now. Go on?"},
+      {IDS_BEDTIME_FORMAT,
+       "Please enter the bedtime as hours:minutes, such as 21:30, or leave it empty for none."},
   };
   EXPECT_EQ(en.strings, expected);
   // English texts are plain ASCII: the same bytes in every code page.

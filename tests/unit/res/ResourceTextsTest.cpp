@@ -95,10 +95,12 @@ const std::vector<ExpectedDialog>& ExpectedDialogs() {
            {-1, "LTEXT", "※設定を解除するには新しいﾊﾟｽﾜｰﾄﾞを\n　 空白にしてください。", kLabel, 15,
             103, 120, 18},
        }},
+      // Every control it always had, the limits by day added, OK and Cancel
+      // moved down to make room.
       {832,
        "設定変更 ( HourgaugeLite ver1.1 )",
        150,
-       137,
+       157,
        {
            {-1, "LTEXT", "使用制限の設定を変更します。\nパスワード入力が必要です。", kLabel, 10, 10,
             125, 20},
@@ -107,8 +109,50 @@ const std::vector<ExpectedDialog>& ExpectedDialogs() {
            {1000, "PUSHBUTTON", "本日の使用制限リセット", kButton, 25, 60, 95, 15},
            {-1, "RTEXT", "開始時間調整（分）", kRightLabel, 5, 89, 64, 10},
            {3302, "EDITTEXT", "", kPlainEdit, 74, 87, 55, 12},
-           {1, "DEFPUSHBUTTON", "OK", kDefaultButton, 20, 113, 50, 14},
-           {2, "PUSHBUTTON", "ｷｬﾝｾﾙ", kGroupButton, 75, 113, 50, 14},
+           {1001, "PUSHBUTTON", "曜日ごとの制限(&D)...", kButton, 25, 108, 95, 15},
+           {1, "DEFPUSHBUTTON", "OK", kDefaultButton, 20, 133, 50, 14},
+           {2, "PUSHBUTTON", "ｷｬﾝｾﾙ", kGroupButton, 75, 133, 50, 14},
+       }},
+      {833,
+       "使用時間の延長",
+       150,
+       72,
+       {
+           {-1, "LTEXT", "今日の残り時間を延長します。\n明日の使用時間は変わりません。", kLabel, 10,
+            8, 135, 20},
+           {-1, "RTEXT", "延長する時間（分）", kRightLabel, 5, 33, 64, 10},
+           {3305, "EDITTEXT", "", kPlainEdit, 74, 31, 55, 12},
+           {1, "DEFPUSHBUTTON", "OK", kDefaultButton, 20, 52, 50, 14},
+           {2, "PUSHBUTTON", "ｷｬﾝｾﾙ", kGroupButton, 75, 52, 50, 14},
+       }},
+      {834,
+       "曜日ごとの制限",
+       150,
+       200,
+       {
+           {-1, "LTEXT", "曜日ごとの使用上限（分）です。空欄の\n曜日は一日の使用上限になります。",
+            kLabel, 10, 8, 135, 20},
+           {-1, "RTEXT", "日曜日", kRightLabel, 5, 34, 64, 10},
+           {3306, "EDITTEXT", "", kPlainEdit, 74, 32, 55, 12},
+           {-1, "RTEXT", "月曜日", kRightLabel, 5, 49, 64, 10},
+           {3307, "EDITTEXT", "", kPlainEdit, 74, 47, 55, 12},
+           {-1, "RTEXT", "火曜日", kRightLabel, 5, 64, 64, 10},
+           {3308, "EDITTEXT", "", kPlainEdit, 74, 62, 55, 12},
+           {-1, "RTEXT", "水曜日", kRightLabel, 5, 79, 64, 10},
+           {3309, "EDITTEXT", "", kPlainEdit, 74, 77, 55, 12},
+           {-1, "RTEXT", "木曜日", kRightLabel, 5, 94, 64, 10},
+           {3310, "EDITTEXT", "", kPlainEdit, 74, 92, 55, 12},
+           {-1, "RTEXT", "金曜日", kRightLabel, 5, 109, 64, 10},
+           {3311, "EDITTEXT", "", kPlainEdit, 74, 107, 55, 12},
+           {-1, "RTEXT", "土曜日", kRightLabel, 5, 124, 64, 10},
+           {3312, "EDITTEXT", "", kPlainEdit, 74, 122, 55, 12},
+           {-1, "RTEXT", "就寝時刻（例 21:30）", kRightLabel, 2, 146, 67, 10},
+           {3313, "EDITTEXT", "", kPlainEdit, 74, 144, 55, 12},
+           {-1, "LTEXT",
+            "就寝時刻から一日の終わりまでは使えません。\n空欄なら就寝時刻はありません。", kLabel,
+            10, 159, 135, 18},
+           {1, "DEFPUSHBUTTON", "OK", kDefaultButton, 20, 180, 50, 14},
+           {2, "PUSHBUTTON", "ｷｬﾝｾﾙ", kGroupButton, 75, 180, 50, 14},
        }},
   };
   return dialogs;
@@ -151,6 +195,8 @@ TEST(ResourceTexts, MainMenuFirstPopupHasTheItemsInOrder) {
   const Item expected[] = {
       {false, 32771, "パスワード変更(&P)"},
       {false, 32772, "設定変更(&S)"},
+      {false, 32781, "延長(&E)..."},
+      {false, 32780, "使用履歴(&H)..."},
       {true, 0, ""},
       {false, 32777, "アンインストール(&U)"},
       {true, 0, ""},
@@ -256,7 +302,7 @@ TEST(ResourceTexts, ConversionsOfTheTrickyCharacters) {
   // Full-width parentheses in the settings labels.
   EXPECT_BYTES("\x81\x69\x95\xAA\x81\x6A", res.dialogs.at(832).controls.at(1).text.substr(14));
   // The cancel button: five half-width katakana bytes.
-  EXPECT_BYTES("\xB7\xAC\xDD\xBE\xD9", res.dialogs.at(832).controls.at(7).text);
+  EXPECT_BYTES("\xB7\xAC\xDD\xBE\xD9", res.dialogs.at(832).controls.at(8).text);
   // The length note ends " )" after the full stop.
   const std::string& note = res.dialogs.at(831).controls.at(4).text;
   EXPECT_BYTES("\x81\x42 )", note.substr(note.size() - 4));
@@ -282,7 +328,7 @@ TEST(ResourceTexts, ControlKindsAreRecognised) {
 
 TEST(ResourceTexts, StringTable) {
   const RcResources& res = LoadRcResources();
-  ASSERT_EQ(res.strings.size(), 28u);
+  ASSERT_EQ(res.strings.size(), 30u);
   EXPECT_BYTES("Hourgauge", res.strings.at(57344));
   EXPECT_BYTES("%1 から %2 までの整数を入力してください。", res.strings.at(61714));
   EXPECT_BYTES("%1 文字以内で入力してください。", res.strings.at(61716));
@@ -322,6 +368,10 @@ TEST(ResourceTexts, StringTable) {
   EXPECT_BYTES(
       "パスワードの誤りが続いたため、しばらく受け付けません。少し待ってからやり直してください。",
       res.strings.at(IDS_PASSWORD_LOCKED));
+  EXPECT_BYTES("設定すると今すぐパソコンの電源が切れます。続けますか?",
+               res.strings.at(IDS_SETTINGS_POWER_OFF));
+  EXPECT_BYTES("就寝時刻は 21:30 のように 時:分 で入力してください。空欄なら就寝時刻はありません。",
+               res.strings.at(IDS_BEDTIME_FORMAT));
 }
 
 TEST(ResourceTexts, VersionBlockFollowsVersionHeader) {
