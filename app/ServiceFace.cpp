@@ -41,10 +41,14 @@ void CServiceFace::Poll() {
 }
 
 bool CServiceFace::Available() {
-  if (m_bAnswered)
-    return true;
-  m_owner.MessageBox(IDS_SERVICE_REFUSED, IDS_UNINSTALL_CAPTION, MB_ICONEXCLAMATION | MB_OK);
-  return false;
+  if (!m_bAnswered)
+    Tell(IDS_SERVICE_REFUSED);
+  return m_bAnswered;
+}
+
+void CServiceFace::Tell(UINT refusal) {
+  if (refusal != 0)
+    m_owner.MessageBox(refusal, IDS_UNINSTALL_CAPTION, MB_ICONEXCLAMATION | MB_OK);
 }
 
 bool CServiceFace::Confirm(std::string* password) {
@@ -60,18 +64,14 @@ void CServiceFace::Settings() {
   std::string password;
   if (!Confirm(&password))
     return;
-  const UINT refusal = ChangeSettingsWithService(m_platform, m_client, m_status, password);
-  if (refusal != 0)
-    m_owner.MessageBox(refusal, IDS_UNINSTALL_CAPTION, MB_ICONEXCLAMATION | MB_OK);
+  Tell(ChangeSettingsWithService(m_platform, m_client, m_status, password));
 }
 
 void CServiceFace::ExtraTime() {
   std::string password;
   if (!Confirm(&password))
     return;
-  const UINT refusal = GiveExtraTimeWithService(m_platform, m_client, password);
-  if (refusal != 0)
-    m_owner.MessageBox(refusal, IDS_UNINSTALL_CAPTION, MB_ICONEXCLAMATION | MB_OK);
+  Tell(GiveExtraTimeWithService(m_platform, m_client, password));
 }
 
 bool CServiceFace::Exit() {
@@ -81,8 +81,7 @@ bool CServiceFace::Exit() {
   ServiceReply reply;
   const UINT refusal =
       RefusalOf(SendWithPassword(m_client, RequestKind::Exit, password, &reply), reply);
-  if (refusal != 0)
-    m_owner.MessageBox(refusal, IDS_UNINSTALL_CAPTION, MB_ICONEXCLAMATION | MB_OK);
+  Tell(refusal);
   return refusal == 0;
 }
 
@@ -96,7 +95,7 @@ bool CServiceFace::Uninstall() {
     return true;
   const UINT refusal = answered && reply.result == ReplyResult::Failed ? IDS_UNINSTALL_FAILED
                                                                        : RefusalOf(answered, reply);
-  m_owner.MessageBox(refusal, IDS_UNINSTALL_CAPTION, MB_ICONEXCLAMATION | MB_OK);
+  Tell(refusal);
   return false;
 }
 

@@ -34,6 +34,8 @@ private:
   // can be done.
   bool Available();
   bool Confirm(std::string* password);
+  // Shows why a command was refused (string id; 0: it was not).
+  void Tell(UINT refusal);
 
   Platform& m_platform;
   CWnd& m_owner;

@@ -2,66 +2,75 @@
 
 #include "commands/SettingsDlg.h"
 #include "platform/framework/WinApp.h"
-#include "util/FormatText.h"
-
-#include <string>
 
 namespace hg {
 namespace {
 
-// The field's text without the blanks and tabs around it, as the number
-// fields take it.
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos)
-    return {};
-  return text.substr(first, text.find_last_not_of(" \t") + 1 - first);
+// Longer than any bedtime or number with room for blanks around it.
+constexpr int kFieldChars = 32;
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
 }
 
-void Refuse(CDataExchange* pDX, UINT messageId) {
-  AfxMessageBox(pDX->m_pDlgWnd->GetPlatform(), pDX->m_pDlgWnd->m_hWnd, messageId);
-  pDX->Fail();
+// The edit's text without the blanks and tabs around it; false when the
+// text does not fit, which no value the fields take needs.
+bool ReadTrimmed(CDataExchange* pDX, int id, char (&text)[kFieldChars], const char** start) {
+  Platform& platform = pDX->m_pDlgWnd->GetPlatform();
+  Hwnd edit = pDX->PrepareEditCtrl(id);
+  text[0] = '\0';
+  if (platform.GetWindowTextLengthA(edit) >= kFieldChars)
+    return false;
+  int n = platform.GetWindowTextA(edit, text, kFieldChars);
+  while (n > 0 && IsBlank(text[n - 1]))
+    text[--n] = '\0';
+  *start = text;
+  while (IsBlank(**start))
+    ++*start;
+  return true;
 }
 
 // A weekday's limit: empty for the every-day limit, else minutes under the
-// daily limit's rule and range.
+// daily limit's rule and range, refused with the same messages.
 void DDX_DayLimit(CDataExchange* pDX, int id, std::int32_t& value) {
-  std::string text;
-  if (!pDX->m_bSaveAndValidate && value != kNoDayLimit) {
-    char digits[16];
-    FormatText(digits, sizeof digits, "%d", value);
-    text = digits;
-  }
-  DDX_Text(pDX, id, text);
-  if (!pDX->m_bSaveAndValidate || pDX->m_bFailed)
+  if (pDX->m_bFailed)
     return;
-  if (Trimmed(text).empty()) {
+  char text[kFieldChars];
+  const char* start = text;
+  if (pDX->m_bSaveAndValidate && ReadTrimmed(pDX, id, text, &start) && *start == '\0') {
     value = kNoDayLimit;
     return;
   }
-  UINT minutes = 0;
-  if (!ParseUnsignedField(text.c_str(), &minutes))
-    return Refuse(pDX, AFX_IDP_PARSE_UINT);
+  if (!pDX->m_bSaveAndValidate && value == kNoDayLimit) {
+    pDX->m_pDlgWnd->GetPlatform().SetWindowTextA(pDX->PrepareEditCtrl(id), "");
+    return;
+  }
+  UINT minutes = static_cast<UINT>(value);
+  DDX_Text(pDX, id, minutes);
   DDV_MinMaxUInt(pDX, minutes, 0, kMaxSettingMinutes);
   if (!pDX->m_bFailed)
     value = static_cast<std::int32_t>(minutes);
 }
 
-// The bedtime as "HH:MM"; empty for none.
+// The bedtime as "HH:MM", blanks around allowed; empty for none.
 void DDX_Bedtime(CDataExchange* pDX, int id, std::int32_t& value) {
-  std::string text;
-  if (!pDX->m_bSaveAndValidate && value != kNoBedtime) {
-    char hhmm[kBedtimeTextSize];
-    FormatBedtime(value, hhmm);
-    text = hhmm;
-  }
-  DDX_Text(pDX, id, text);
-  if (!pDX->m_bSaveAndValidate || pDX->m_bFailed)
+  if (pDX->m_bFailed)
     return;
-  text = Trimmed(text);
+  if (!pDX->m_bSaveAndValidate) {
+    char hhmm[kBedtimeTextSize] = "";
+    if (value != kNoBedtime)
+      FormatBedtime(value, hhmm);
+    pDX->m_pDlgWnd->GetPlatform().SetWindowTextA(pDX->PrepareEditCtrl(id), hhmm);
+    return;
+  }
+  char text[kFieldChars];
+  const char* start = text;
   std::int32_t minutes = kNoBedtime;
-  if (!text.empty() && !ParseBedtime(text.c_str(), &minutes))
-    return Refuse(pDX, IDS_BEDTIME_FORMAT);
+  if (!ReadTrimmed(pDX, id, text, &start) || (*start != '\0' && !ParseBedtime(start, &minutes))) {
+    AfxMessageBox(pDX->m_pDlgWnd->GetPlatform(), pDX->m_pDlgWnd->m_hWnd, IDS_BEDTIME_FORMAT);
+    pDX->Fail();
+    return;
+  }
   value = minutes;
 }
 

@@ -14,28 +14,16 @@ void CopyField(char (&field)[kWirePasswordSize], const std::string& text) {
   std::strncpy(field, text.c_str(), sizeof field - 1);
 }
 
-// Today's figures from the service, asked afresh when the parent presses OK.
-class CFaceSettingsDlg : public CSettingsDlg {
-public:
-  CFaceSettingsDlg(Platform& platform, CServiceClient& client)
-      : CSettingsDlg(platform), m_client(client) {}
-
-protected:
-  bool ReadToday(TodayFigures* today) override {
-    ServiceRequest request;
-    request.kind = RequestKind::History;
-    ServiceReply reply;
-    if (!m_client.Ask(request, &reply) || reply.result != ReplyResult::Ok)
-      return false;
-    today->credit = reply.credit;
-    today->use = reply.history.usage[0];
-    today->weekday = reply.history.weekday[0];
-    today->adjust = reply.adjustMinutes;
-    return true;
-  }
-
-  CServiceClient& m_client;
-};
+// Today's figures from the service: a fresh history.
+TodayFigures AskToday(Platform& platform, CServiceClient& client) {
+  ServiceRequest request;
+  request.kind = RequestKind::History;
+  ServiceReply reply;
+  if (!client.Ask(request, &reply) || reply.result != ReplyResult::Ok)
+    return {};
+  return {platform.GetCurrentTime(), reply.credit, reply.history.usage[0], reply.history.weekday[0],
+          reply.adjustMinutes};
+}
 } // namespace
 
 UINT RefusalOf(bool answered, const ServiceReply& reply) {
@@ -52,6 +40,13 @@ UINT RefusalOf(bool answered, const ServiceReply& reply) {
     break;
   }
   return IDS_SERVICE_REFUSED;
+}
+
+UINT Carry(CServiceClient& client, ServiceRequest& request, const std::string& password) {
+  CopyField(request.password, password);
+  ServiceReply reply;
+  const bool answered = client.Ask(request, &reply);
+  return RefusalOf(answered, reply);
 }
 
 bool SendWithPassword(CServiceClient& client, RequestKind kind, const std::string& password,
@@ -109,10 +104,11 @@ void ChangePasswordWithService(Platform& platform, CServiceClient& client, bool 
 
 UINT ChangeSettingsWithService(Platform& platform, CServiceClient& client,
                                const ServiceReply& status, const std::string& password) {
-  CFaceSettingsDlg dlg(platform, client);
+  CSettingsDlg dlg(platform);
   dlg.m_nDailyLimit = static_cast<UINT>(status.everyDayLimit);
   dlg.m_nDayStartAdjust = static_cast<UINT>(status.adjustMinutes);
   dlg.m_rules = status.rules;
+  dlg.m_today = AskToday(platform, client);
   if (dlg.DoModal() != IDOK)
     return 0;
   ServiceRequest request;
@@ -121,10 +117,7 @@ UINT ChangeSettingsWithService(Platform& platform, CServiceClient& client,
   request.adjustMinutes = static_cast<std::int32_t>(dlg.m_nDayStartAdjust);
   request.resetToday = dlg.m_bResetToday;
   request.rules = dlg.m_rules;
-  CopyField(request.password, password);
-  ServiceReply reply;
-  const bool answered = client.Ask(request, &reply);
-  return RefusalOf(answered, reply);
+  return Carry(client, request, password);
 }
 
 UINT GiveExtraTimeWithService(Platform& platform, CServiceClient& client,
@@ -135,10 +128,7 @@ UINT GiveExtraTimeWithService(Platform& platform, CServiceClient& client,
   ServiceRequest request;
   request.kind = RequestKind::ExtraTime;
   request.extraMinutes = static_cast<std::int32_t>(dlg.m_nMinutes);
-  CopyField(request.password, password);
-  ServiceReply reply;
-  const bool answered = client.Ask(request, &reply);
-  return RefusalOf(answered, reply);
+  return Carry(client, request, password);
 }
 
 } // namespace hg

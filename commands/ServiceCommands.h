@@ -42,6 +42,8 @@ UINT ChangeSettingsWithService(Platform& platform, CServiceClient& client,
 // 0, or the refusal to show.
 UINT GiveExtraTimeWithService(Platform& platform, CServiceClient& client,
                               const std::string& password);
+// Sends a command's request with the password; 0, or the refusal to show.
+UINT Carry(CServiceClient& client, ServiceRequest& request, const std::string& password);
 // A command that needs nothing but the password (exit, uninstall).
 bool SendWithPassword(CServiceClient& client, RequestKind kind, const std::string& password,
                       ServiceReply* reply);

@@ -21,24 +21,26 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
 }
 
 bool CSettingsDlg::EndsToday() {
-  TodayFigures today;
-  if (!ReadToday(&today))
+  const TodayFigures& today = m_today;
+  if (today.asOf == 0)
     return false;
   const auto adjust = static_cast<std::int32_t>(m_nDayStartAdjust);
-  const std::int64_t t = AccountingNow(m_platform, adjust);
+  LocalTm now;
+  if (!m_platform.GetLocalTm(AccountingNow(m_platform, adjust), &now))
+    return false;
   // A day start that moves now into another accounting day ends this one
   // at the next second, as a day change does.
   if (adjust != today.adjust &&
-      MakeDayKey(m_platform, t) != MakeDayKey(m_platform, AccountingNow(m_platform, today.adjust)))
+      MakeDayKey(now) != MakeDayKey(m_platform, AccountingNow(m_platform, today.adjust)))
     return true;
   // So does a bedtime already past.
-  LocalTm now;
-  if (m_rules.bedtime != kNoBedtime && m_platform.GetLocalTm(t, &now) &&
+  if (m_rules.bedtime != kNoBedtime &&
       now.hour * 60 + now.minute >= BedtimeOnAccountingClock(m_rules.bedtime, adjust))
     return true;
   const std::int32_t limit =
       LimitForWeekday(m_rules, static_cast<std::int32_t>(m_nDailyLimit), today.weekday);
-  return SettingsSpendToday(today.credit, limit, today.use, m_bResetToday);
+  const std::int64_t since = m_platform.GetCurrentTime() - today.asOf;
+  return SettingsSpendToday(today.credit, limit, SaturatingSum(today.use, since), m_bResetToday);
 }
 
 void CSettingsDlg::OnOK() {

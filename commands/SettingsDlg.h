@@ -13,10 +13,12 @@ namespace hg {
 // number: the rest of the program counts in seconds.
 inline constexpr UINT kMaxSettingMinutes = 0x7FFFFFFF / 60;
 
-// Today as the accounting counts it, for the question before OK.
+// Today as the accounting counts it when the dialog opens, for the
+// question before OK; the PC is in use while the dialog is open.
 struct TodayFigures {
+  std::int64_t asOf = 0;   // seconds since 1970; 0: unknown, and OK asks nothing
   std::int32_t credit = 0; // seconds (LastTimeAdjust)
-  std::int32_t use = 0;    // seconds used so far today
+  std::int32_t use = 0;    // seconds used today up to `asOf`
   int weekday = 0;         // of today's accounting day, 0 = Sunday
   std::int32_t adjust = 0; // the day-start adjustment in force, minutes
 };
@@ -29,15 +31,13 @@ public:
   UINT m_nDayStartAdjust = 0; // minutes after midnight
   bool m_bResetToday = false;
   DayRules m_rules; // kept from the limits-by-day dialog until OK
+  TodayFigures m_today;
 
 protected:
   void DoDataExchange(CDataExchange* pDX) override;
   void OnOK() override;
   void OnResetToday();
   void OnDayRules();
-  // Today's figures from whoever counts; false when they cannot be had,
-  // and OK then asks nothing.
-  virtual bool ReadToday(TodayFigures*) { return false; }
   // Whether the settings as they stand would power the PC off at once.
   bool EndsToday();
 

@@ -283,6 +283,18 @@ TEST_F(ParentCommandsTest, NoToTheQuestionAppliesNothingAndKeepsTheDialog) {
   EXPECT_EQ(p.PowerOffs(), 0u);
 }
 
+// The PC is in use while the dialog is open: a minute there is a minute
+// less of today.
+TEST_F(ParentCommandsTest, QuestionCountsTheTimeTheDialogWasOpen) {
+  StartFriday(2000, 1500); // 25 minutes used
+  ui.Type(IDC_PASSWORD, "pw").Click(IDOK);
+  ui.WaitSeconds(60).Type(IDC_DAILY_LIMIT, "26").Click(IDOK).AnswerMessageBox(IDNO);
+  ui.PressEscape();
+  Command(ID_SETTINGS);
+  EXPECT_EQ(Texts(), std::vector<std::string>{kPowerOffQuestion});
+  EXPECT_FALSE(p.Get("LimitTime"));
+}
+
 TEST_F(ParentCommandsTest, QuestionCountsTheCreditAndTheWeekdaysOwnLimit) {
   p.Set("LastTimeAdjust", "600"); // ten minutes given earlier today
   StartFriday(2000, 1500);
