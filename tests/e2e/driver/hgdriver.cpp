@@ -6,8 +6,8 @@
 // the wide ones, so Japanese captions match whatever the code page.
 //
 // Exit codes: 0 done, 1 not found / timed out, 2 usage, 3 the call failed.
-// The questions (window-exists, window-visible, dialog-enabled, menu-open,
-// tray-icons) answer 0 for yes and 1 for no.
+// The questions (window-exists, window-visible, dialog-enabled,
+// dialog-takes-input, menu-open, tray-icons) answer 0 for yes and 1 for no.
 #include <windows.h>
 
 #include "tests/e2e/driver/PipeCommands.h"
@@ -195,6 +195,8 @@ int Usage() {
       "  dialog-get-text CAPTION ID         print a control's text\n"
       "  dialog-click CAPTION ID            click a button\n"
       "  dialog-enabled CAPTION ID          exit 0 when the control takes input, 1 when disabled\n"
+      "  dialog-takes-input CAPTION         exit 0 when the dialog itself is enabled, 1 while\n"
+      "                                     another modal dialog it owns is open\n"
       "  msgbox-text CAPTION                print a message box's text\n"
       "  msgbox-ok CAPTION                  press the message box's OK\n"
       "  window-visible TITLE               exit 0 when shown, 1 when hidden (or missing)\n"
@@ -985,6 +987,14 @@ int Run(int argc, wchar_t** argv) {
     if (control == nullptr)
       return NotFound(std::wstring(argv[2]) + L" / " + argv[3]);
     return ClickButton(control);
+  }
+  if (cmd == L"dialog-takes-input") {
+    if (argc != 3)
+      return Usage();
+    HWND dialog = FindTopLevel(argv[2], Kind::Dialog);
+    if (dialog == nullptr)
+      return NotFound(argv[2]);
+    return IsWindowEnabled(dialog) ? 0 : 1;
   }
   if (cmd == L"dialog-enabled") {
     if (argc != 4)
