@@ -21,6 +21,11 @@
 # balloon.png         the balloon ten minutes before a power-off, over the tray
 # countdown.png       the countdown window of the last minute, near the tray
 #
+# and, named after their language in docs/img/ (NAME.png, NAME.en.png):
+#
+# day-rules           "Limits by day" from the settings dialog, a week's figures and a bedtime typed
+# extra-time          the extra-time dialog, 30 minutes typed
+#
 # Under Wine the System event log is empty, so the tooltip's three days show
 # 0 minutes of use each. The caption buttons need Wine's Marlett font (Debian
 # package fonts-wine): it is copied into the prefix's Fonts folder.
@@ -63,10 +68,15 @@ die() {
   exit 1
 }
 
+named=${out:-$HG_ROOT/docs/img}
 case $lang in
-ja) out=${out:-$HG_ROOT/docs/img} ;;
+ja)
+  out=${out:-$HG_ROOT/docs/img}
+  suffix=
+  ;;
 en)
   out=${out:-$HG_ROOT/docs/img/en}
+  suffix=.en
   export HG_WINE_LOCALE=en_US.UTF-8
   ;;
 *) die "--lang must be ja or en" ;;
@@ -119,26 +129,47 @@ mkdir -p "$HG_CASE_DIR" "$out"
 # The lib's checks end the script through e2e_fail; the reason is told here.
 trap 'rc=$?; [ -s "$HG_E2E_REASON" ] && echo "screenshots: $(cat "$HG_E2E_REASON")" >&2; cleanup; exit $rc' EXIT
 
-shot_rect() {
-  local name=$1 rect=$2 margin=${3:-0} x y w h
+shot_file() {
+  local file=$1 rect=$2 margin=${3:-0} x y w h
   read -r x y w h <<<"$rect"
-  [ -n "${h:-}" ] || e2e_fail "no place for $name.png"
-  e2e_crop_screen "$out/$name.png" "$x" "$y" "$w" "$h" "$margin" || e2e_fail "could not write $name.png"
-  echo "screenshots: $name.png ${w}x${h} at $x,$y"
+  [ -n "${h:-}" ] || e2e_fail "no place for $(basename "$file")"
+  e2e_crop_screen "$file" "$x" "$y" "$w" "$h" "$margin" || e2e_fail "could not write $file"
+  echo "screenshots: $(basename "$file") ${w}x${h} at $x,$y"
 }
 
-dialog_shot() {
-  local name=$1 caption=$2 rect
+shot_rect() {
+  shot_file "$out/$1.png" "$2" "${3:-}"
+}
+
+dialog_shot_file() {
+  local file=$1 caption=$2 rect
   e2e_driver wait-dialog "$caption" 30 || e2e_fail "no dialog '$caption'"
   xdotool mousemove 900 120
   sleep 0.7
   rect=$(e2e_driver dialog-rect "$caption") || e2e_fail "no dialog '$caption'"
-  shot_rect "$name" "$rect"
+  shot_file "$file" "$rect"
+}
+
+dialog_shot() {
+  dialog_shot_file "$out/$1.png" "$2"
+}
+
+# A dialog opened by a posted click can come up with an inactive caption
+# under Wine; a real click on its caption makes it the active window, as
+# it is while a parent types into it.
+activate_dialog() {
+  local x y w h
+  read -r x y w h <<<"$(e2e_driver dialog-rect "$1")"
+  [ -n "${h:-}" ] || e2e_fail "no dialog '$1'"
+  sleep 0.5
+  e2e_click $((x + w / 2)) $((y + 10)) 1
+  sleep 0.3
 }
 
 # A command chosen as a parent does: a right click on the icon, a click on
-# the menu's item (1 password, 2 settings, 3 uninstall, 4 exit). That also
-# makes the program the foreground one, so its dialogs have active captions.
+# the menu's item (1 password, 2 settings, 3 uninstall, 4 exit, 5 extra
+# time). That also makes the program the foreground one, so its dialogs
+# have active captions.
 choose() {
   local item
   e2e_click "$px" "$py" 3
@@ -156,6 +187,8 @@ tooltip_full() {
 tooltip_gone() { ! e2e_driver tooltip-text >/dev/null 2>&1; }
 
 settings=$(e2e_rc_caption IDD_SETTINGS "$lang")
+day_rules=$(e2e_rc_caption IDD_DAY_RULES "$lang")
+extra=$(e2e_rc_caption IDD_EXTRA_TIME "$lang")
 change=$(e2e_rc_caption IDD_PASSWORD_CHANGE "$lang")
 check=$(e2e_rc_caption IDD_PASSWORD_CHECK "$lang")
 error_caption=$(e2e_string IDS_PASSWORD_ERROR_CAPTION "$lang")
@@ -204,8 +237,28 @@ e2e_dismiss_menu || e2e_fail "the menu did not close"
 
 choose 2
 dialog_shot settings "$settings"
+# A week as a family might set it: more at the weekend, less on Wednesday,
+# the other school days the daily limit, and a bedtime.
+e2e_driver dialog-click "$settings" "$(e2e_id IDC_DAY_RULES)" || e2e_fail "could not press 'Limits by day'"
+e2e_driver wait-dialog "$day_rules" 30 || e2e_fail "no dialog '$day_rules'"
+for field in "IDC_LIMIT_SUN 120" "IDC_LIMIT_WED 45" "IDC_LIMIT_FRI 90" "IDC_LIMIT_SAT 120" "IDC_BEDTIME 21:30"; do
+  e2e_driver dialog-set-text "$day_rules" "$(e2e_id "${field% *}")" "${field#* }" || e2e_fail "could not type"
+done
+activate_dialog "$day_rules"
+dialog_shot_file "$named/day-rules$suffix.png" "$day_rules"
+e2e_driver dialog-click "$day_rules" 2 || e2e_fail "could not press Cancel"
+e2e_driver wait-no-window "$day_rules" 30 || e2e_fail "the limits-by-day dialog stayed"
 e2e_driver dialog-click "$settings" 2 || e2e_fail "could not press Cancel"
 e2e_driver wait-no-window "$settings" 30 || e2e_fail "the settings dialog stayed"
+
+# Straight from the menu while no password is set, as the settings above:
+# with one, the password check comes first (pictured below for the exit).
+choose 5
+e2e_driver wait-dialog "$extra" 30 || e2e_fail "no dialog '$extra'"
+e2e_driver dialog-set-text "$extra" "$(e2e_id IDC_EXTRA_MINUTES)" 30 || e2e_fail "could not type"
+dialog_shot_file "$named/extra-time$suffix.png" "$extra"
+e2e_driver dialog-click "$extra" 2 || e2e_fail "could not press Cancel"
+e2e_driver wait-no-window "$extra" 30 || e2e_fail "the extra-time dialog stayed"
 
 choose 1
 e2e_driver wait-dialog "$change" 30 || e2e_fail "no dialog '$change'"
@@ -286,9 +339,11 @@ e2e_driver send-command "$HG_TITLE" "$(e2e_id ID_APP_EXIT)" || e2e_fail "could n
 e2e_wait 15 eval '! e2e_program_alive' || e2e_fail "the program did not end"
 
 too_big=
-for f in tooltip menu settings password-change password-check password-error uninstall balloon countdown; do
-  size=$(stat -c %s "$out/$f.png")
-  [ "$size" -lt 102400 ] || too_big+=" $f.png ($size bytes)"
+for f in tooltip menu settings password-change password-check password-error uninstall balloon countdown \
+  "$named/day-rules$suffix" "$named/extra-time$suffix"; do
+  [[ $f == */* ]] || f=$out/$f
+  size=$(stat -c %s "$f.png")
+  [ "$size" -lt 102400 ] || too_big+=" $(basename "$f").png ($size bytes)"
 done
 [ -z "$too_big" ] || e2e_fail "pictures of 100 KB or more:$too_big"
 echo "screenshots: done, in $out"
