@@ -246,7 +246,10 @@ case_setup_closes_only_its_own_program() {
 # anything, with exit code 2.
 case_setup_refuses_bad_options() {
   local args rc
-  for args in /LIMIT=abc /LIMIT=090 /LIMIT=-5 /LIMIT=35791395 /PASSWORD=123456789 '/PASSWORD=あ' /PASSWORD=; do
+  local snapshot
+  for args in /LIMIT=abc /LIMIT=090 /LIMIT=-5 /LIMIT=35791395 /PASSWORD=123456789 '/PASSWORD=あ' /PASSWORD= \
+    /LIMITMON=abc /LIMITTUE=090 /LIMITFRI=35791395 /LIMITSAT=-1 \
+    /BEDTIME=24:00 /BEDTIME=7:60 /BEDTIME=0730 /BEDTIME=7.30 /BEDTIME=123:4 /BEDTIME=-1:00; do
     e2e__setup /S "$args" /NOSTART
     rc=$?
     e2e_expect_eq "exit code for $args" "$rc" 2
@@ -256,6 +259,55 @@ case_setup_refuses_bad_options() {
   e2e__setup /S /LIMIT=0 /PASSWORD=12345678 /NOSTART /NOSERVICE || e2e_fail "the limit 0 and a password of 8 characters were refused"
   e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 0
   e2e_expect_eq "PASSWORD" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex 12345678)"
+  # Over an installation: a refused option changes no value, also where
+  # the options before it were good ones.
+  snapshot=$(e2e_reg_snapshot)
+  [ -n "$snapshot" ] || e2e_fail "no values to compare"
+  for args in '/LIMIT=30 /BEDTIME=25:00' '/LIMITSUN=20 /LIMITWED=1x' '/BEDTIME=21:00 /LIMITTHU=0045'; do
+    # shellcheck disable=SC2086 # two options a line
+    e2e__setup /S $args /NOSTART /NOSERVICE
+    e2e_expect_eq "exit code for $args over an installation" "$?" 2
+    e2e_expect_eq "the program key after $args" "$(e2e_reg_snapshot)" "$snapshot"
+  done
+}
+
+# The names of the program key's values, sorted, on one line.
+e2e__value_names() {
+  e2e_reg_snapshot | cut -f1 | LC_ALL=C sort | tr '\n' ' '
+}
+
+# The day rules by option: weekdays' own limits and the bedtime stored as
+# the program reads them (H:MM with its leading zero), and nothing else: a
+# fresh install stores no count (LastDate, LastTime, LastTimeAdjust), so the
+# program's first start gives today's allowance from that moment. A later
+# setup changes only the values it names: an empty option clears one, the
+# rest stay as stored, a weekday the program's dialog set included.
+case_setup_stores_weekday_limits_and_bedtime() {
+  e2e__setup /S /NOSTART /NOSERVICE /LIMIT=60 /LIMITSAT=120 /LIMITSUN=0 /BEDTIME=7:30 /PASSWORD=pw ||
+    e2e_fail "the silent setup failed with exit code $?"
+  e2e_expect_eq "the values a fresh install stores" "$(e2e__value_names)" \
+    "Bedtime LimitTime LimitTimeSat LimitTimeSun PASSWORD "
+  e2e_expect_eq "LimitTimeSat" "$(e2e_reg LimitTimeSat)" 120
+  e2e_expect_eq "LimitTimeSun" "$(e2e_reg LimitTimeSun)" 0
+  e2e_expect_eq "type of LimitTimeSun" "$(e2e_reg_type LimitTimeSun)" REG_SZ
+  e2e_expect_eq "Bedtime" "$(e2e_reg Bedtime)" 07:30
+  e2e_expect_eq "type of Bedtime" "$(e2e_reg_type Bedtime)" REG_SZ
+
+  e2e_set_reg LimitTimeWed 45
+  e2e__setup /S /NOSTART /NOSERVICE /LIMITSAT= /BEDTIME=21:05 /LIMITMON=30 ||
+    e2e_fail "the second silent setup failed with exit code $?"
+  e2e_expect_eq "LimitTimeSat cleared" "$(e2e_driver reg-bytes "$HG_KEY" LimitTimeSat | tr -d '\r')" "REG_SZ 1 00"
+  e2e_expect_eq "Bedtime" "$(e2e_reg Bedtime)" 21:05
+  e2e_expect_eq "LimitTimeMon" "$(e2e_reg LimitTimeMon)" 30
+  e2e_expect_eq "LimitTimeSun kept" "$(e2e_reg LimitTimeSun)" 0
+  e2e_expect_eq "LimitTimeWed kept" "$(e2e_reg LimitTimeWed)" 45
+  e2e_expect_eq "LimitTime kept" "$(e2e_reg LimitTime)" 60
+  e2e_expect_eq "the values after the second setup" "$(e2e__value_names)" \
+    "Bedtime LimitTime LimitTimeMon LimitTimeSat LimitTimeSun LimitTimeWed PASSWORD "
+
+  e2e__setup /S /NOSTART /NOSERVICE /BEDTIME= || e2e_fail "the third silent setup failed with exit code $?"
+  e2e_expect_eq "Bedtime cleared" "$(e2e_driver reg-bytes "$HG_KEY" Bedtime | tr -d '\r')" "REG_SZ 1 00"
+  e2e_expect_eq "LimitTimeMon kept" "$(e2e_reg LimitTimeMon)" 30
 }
 
 # The uninstaller asks for the program's password: a wrong one, or none,
@@ -558,10 +610,40 @@ e2e__finish_wizard() {
   ! hg_pid_alive "$pid"
 }
 
+# The controls of the settings page: nsDialogs numbers them from 1200 in the
+# order the page makes them (labels included).
+HG_PAGE_LIMIT=1201
+HG_PAGE_BEDTIME=1203
+HG_PAGE_PASSWORD=1220
+HG_PAGE_CONFIRM=1222
+# A weekday's field, 0 Sunday to 6 Saturday.
+e2e__page_day() {
+  echo $((1206 + 2 * $1))
+}
+
+# Types a password on the settings page of the wizard titled $1, twice.
+e2e__page_password() {
+  e2e_expect "could not type" e2e_driver dialog-set-text "$1" "$HG_PAGE_PASSWORD" "$2"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$1" "$HG_PAGE_CONFIRM" "$2"
+}
+
+# Presses the wizard's Next, waits for the box saying $2 and answers it.
+e2e__page_refuses() {
+  local title=$1 text=$2 what=$3
+  e2e_expect "could not press Next" e2e_driver dialog-click "$title" 1
+  e2e_wait 15 eval '[ "$(e2e_driver msgbox-text "$title" 2>/dev/null)" = "$text" ]' ||
+    e2e_fail "no message for $what"
+  e2e_expect "could not answer the box" e2e_driver msgbox-ok "$title"
+  [ ! -e "$(e2e_unix_path "$HG_SETUP_DIR_WIN")" ] || e2e_fail "$what installed something"
+}
+
 # The wizards as a parent clicks through them on a Japanese Windows: the
 # language question preselects Japanese; the settings page offers the
-# default limit, refuses differing passwords with its message and stores
-# what was typed; the protection page explains the service, ticked, and
+# default limit and a weekday limit stored before, refuses an empty
+# password (none is stored yet), a bedtime that is no time of day and
+# differing passwords, each with its message, and stores what was typed,
+# leaving the weekday fields nobody touched as they were; the protection
+# page explains the service, ticked, and
 # installs it; the uninstaller asks for that password on a page of its
 # own, refuses a wrong one with its message and removes everything with the
 # right one, the service too.
@@ -570,6 +652,10 @@ case_setup_wizards_in_japanese() {
   # NSIS's Japanese captions: "<name> セットアップ", "<name> アンインストール".
   setup_title='HourgaugeLite セットアップ'
   uninstall_title='HourgaugeLite アンインストール'
+  local required bad_bedtime
+  required=$(e2e__setup_text HG_PASSWORD_REQUIRED JAPANESE Japanese)
+  bad_bedtime=$(e2e__setup_text HG_BAD_BEDTIME JAPANESE Japanese)
+  [ -n "$required" ] && [ -n "$bad_bedtime" ] || e2e_fail "no texts in setup/lang/Japanese.nsh"
   mismatch=$(e2e__setup_text HG_PASSWORD_MISMATCH JAPANESE Japanese)
   wrong=$(e2e__setup_text HG_UN_PASSWORD_WRONG JAPANESE Japanese)
   service_text=$(e2e__setup_text HG_SERVICE_TEXT JAPANESE Japanese)
@@ -577,6 +663,9 @@ case_setup_wizards_in_japanese() {
   [ -n "$mismatch" ] && [ -n "$wrong" ] && [ -n "$service_text" ] && [ -n "$service_check" ] ||
     e2e_fail "no texts in setup/lang/Japanese.nsh"
 
+  # A Wednesday limit set in the program before (by an earlier version's
+  # dialog, say): shown, and kept as it was.
+  e2e_set_reg LimitTimeWed 45
   hg_wine_bg "$HG_CASE_DIR/setup-gui.log" "$HG_SETUP" /NOSTART
   setup_pid=$HG_BG_PID
   e2e_driver wait-dialog "Installer Language" 60 || e2e_fail "no language question"
@@ -584,20 +673,23 @@ case_setup_wizards_in_japanese() {
   e2e_expect "could not answer the language question" e2e_driver dialog-click "Installer Language" 1
   e2e_driver wait-dialog "$setup_title" 30 || e2e_fail "no wizard captioned '$setup_title'"
   e2e_expect "could not press Next" e2e_driver dialog-click "$setup_title" 1
-  # nsDialogs numbers the page's controls from 1200: label, limit, label,
-  # password, label, confirmation.
-  e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$setup_title" 1201)" = 60 ]' ||
+  e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$setup_title" $HG_PAGE_LIMIT)" = 60 ]' ||
     e2e_fail "the settings page does not offer the default limit 60"
+  e2e_expect_eq "the Wednesday field" "$(e2e_driver dialog-get-text "$setup_title" "$(e2e__page_day 3)")" 45
+  e2e_expect_eq "the Saturday field" "$(e2e_driver dialog-get-text "$setup_title" "$(e2e__page_day 6)")" ""
+  e2e_expect_eq "the bedtime field" "$(e2e_driver dialog-get-text "$setup_title" $HG_PAGE_BEDTIME)" ""
   e2e_screenshot setup-settings
-  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1201 120
-  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1203 "gui pw"
-  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1205 "gui pq"
-  e2e_expect "could not press Install" e2e_driver dialog-click "$setup_title" 1
-  e2e_wait 15 eval '[ "$(e2e_driver msgbox-text "$setup_title" 2>/dev/null)" = "$mismatch" ]' ||
-    e2e_fail "no message for differing passwords"
-  e2e_expect "could not answer the box" e2e_driver msgbox-ok "$setup_title"
-  [ ! -e "$(e2e_unix_path "$HG_SETUP_DIR_WIN")" ] || e2e_fail "differing passwords installed something"
-  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1205 "gui pw"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" $HG_PAGE_LIMIT 120
+  e2e__page_refuses "$setup_title" "$required" "an empty password"
+  e2e_expect_eq "the limit typed, after the refusal" "$(e2e_driver dialog-get-text "$setup_title" $HG_PAGE_LIMIT)" 120
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" $HG_PAGE_BEDTIME 24:00
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" "$(e2e__page_day 6)" 150
+  e2e__page_password "$setup_title" "gui pw"
+  e2e__page_refuses "$setup_title" "$bad_bedtime" "the bedtime 24:00"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" $HG_PAGE_BEDTIME 9:45
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" $HG_PAGE_CONFIRM "gui pq"
+  e2e__page_refuses "$setup_title" "$mismatch" "differing passwords"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" $HG_PAGE_CONFIRM "gui pw"
   e2e_expect "could not press Next" e2e_driver dialog-click "$setup_title" 1
   # The protection page: its text and the service's box; the zone's box
   # takes input while the service's is ticked.
@@ -611,6 +703,11 @@ case_setup_wizards_in_japanese() {
   e2e__finish_wizard "$setup_title" "$setup_pid" || e2e_fail "the wizard did not end"
   e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 120
   e2e_expect_eq "PASSWORD" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex 'gui pw')"
+  e2e_expect_eq "LimitTimeSat" "$(e2e_reg LimitTimeSat)" 150
+  e2e_expect_eq "Bedtime" "$(e2e_reg Bedtime)" 09:45
+  e2e_expect_eq "the values the wizard stored" "$(e2e__value_names)" \
+    "Bedtime LimitTime LimitTimeSat LimitTimeWed PASSWORD TimeZone "
+  e2e_expect_eq "LimitTimeWed kept" "$(e2e_reg LimitTimeWed)" 45
   # Installed, not started: the wizard ran with /NOSTART.
   e2e_expect_eq "the service the wizard installed by default" "$(e2e__service_field path)" "\"$HG_SERVICE_EXE_WIN\""
   e2e_expect_eq "TimeZone (the box left unticked)" "$(e2e_reg TimeZone)" "Tokyo Standard Time"
@@ -675,8 +772,9 @@ case_setup_wizard_can_decline_the_service() {
   e2e_expect "could not answer the language question" e2e_driver dialog-click "Installer Language" 1
   e2e_driver wait-dialog "$title" 30 || e2e_fail "no wizard captioned '$title'"
   e2e_expect "could not press Next" e2e_driver dialog-click "$title" 1
-  e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$title" 1201 2>/dev/null)" = 60 ]' ||
+  e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$title" $HG_PAGE_LIMIT 2>/dev/null)" = 60 ]' ||
     e2e_fail "no settings page"
+  e2e__page_password "$title" "en pw"
   e2e_expect "could not press Next" e2e_driver dialog-click "$title" 1
   e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$title" 1200 2>/dev/null)" = "$service_text" ]' ||
     e2e_fail "no protection page in English"
