@@ -639,11 +639,8 @@ e2e__page_refuses() {
 
 # The wizards as a parent clicks through them on a Japanese Windows: the
 # language question preselects Japanese; the settings page offers the
-# default limit and a weekday limit stored before, refuses an empty
-# password (none is stored yet), a bedtime that is no time of day and
-# differing passwords, each with its message, and stores what was typed,
-# leaving the weekday fields nobody touched as they were; the protection
-# page explains the service, ticked, and
+# default limit, refuses differing passwords with its message and stores
+# what was typed; the protection page explains the service, ticked, and
 # installs it; the uninstaller asks for that password on a page of its
 # own, refuses a wrong one with its message and removes everything with the
 # right one, the service too.
@@ -652,10 +649,6 @@ case_setup_wizards_in_japanese() {
   # NSIS's Japanese captions: "<name> セットアップ", "<name> アンインストール".
   setup_title='HourgaugeLite セットアップ'
   uninstall_title='HourgaugeLite アンインストール'
-  local required bad_bedtime
-  required=$(e2e__setup_text HG_PASSWORD_REQUIRED JAPANESE Japanese)
-  bad_bedtime=$(e2e__setup_text HG_BAD_BEDTIME JAPANESE Japanese)
-  [ -n "$required" ] && [ -n "$bad_bedtime" ] || e2e_fail "no texts in setup/lang/Japanese.nsh"
   mismatch=$(e2e__setup_text HG_PASSWORD_MISMATCH JAPANESE Japanese)
   wrong=$(e2e__setup_text HG_UN_PASSWORD_WRONG JAPANESE Japanese)
   service_text=$(e2e__setup_text HG_SERVICE_TEXT JAPANESE Japanese)
@@ -663,12 +656,6 @@ case_setup_wizards_in_japanese() {
   [ -n "$mismatch" ] && [ -n "$wrong" ] && [ -n "$service_text" ] && [ -n "$service_check" ] ||
     e2e_fail "no texts in setup/lang/Japanese.nsh"
 
-  # A restarted prefix would start the auto-start service, which writes
-  # its count: kept, so that the key shows what the setup wrote alone.
-  wineserver -p 600 || e2e_fail "could not keep the wineserver"
-  # A Wednesday limit set in the program before (by an earlier version's
-  # dialog, say): shown, and kept as it was.
-  e2e_set_reg LimitTimeWed 45
   hg_wine_bg "$HG_CASE_DIR/setup-gui.log" "$HG_SETUP" /NOSTART
   setup_pid=$HG_BG_PID
   e2e_driver wait-dialog "Installer Language" 60 || e2e_fail "no language question"
@@ -678,18 +665,9 @@ case_setup_wizards_in_japanese() {
   e2e_expect "could not press Next" e2e_driver dialog-click "$setup_title" 1
   e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$setup_title" $HG_PAGE_LIMIT)" = 60 ]' ||
     e2e_fail "the settings page does not offer the default limit 60"
-  e2e_expect_eq "the Wednesday field" "$(e2e_driver dialog-get-text "$setup_title" "$(e2e__page_day 3)")" 45
-  e2e_expect_eq "the Saturday field" "$(e2e_driver dialog-get-text "$setup_title" "$(e2e__page_day 6)")" ""
-  e2e_expect_eq "the bedtime field" "$(e2e_driver dialog-get-text "$setup_title" $HG_PAGE_BEDTIME)" ""
   e2e_screenshot setup-settings
   e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" $HG_PAGE_LIMIT 120
-  e2e__page_refuses "$setup_title" "$required" "an empty password"
-  e2e_expect_eq "the limit typed, after the refusal" "$(e2e_driver dialog-get-text "$setup_title" $HG_PAGE_LIMIT)" 120
-  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" $HG_PAGE_BEDTIME 24:00
-  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" "$(e2e__page_day 6)" 150
-  e2e__page_password "$setup_title" "gui pw"
-  e2e__page_refuses "$setup_title" "$bad_bedtime" "the bedtime 24:00"
-  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" $HG_PAGE_BEDTIME 9:45
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" $HG_PAGE_PASSWORD "gui pw"
   e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" $HG_PAGE_CONFIRM "gui pq"
   e2e__page_refuses "$setup_title" "$mismatch" "differing passwords"
   e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" $HG_PAGE_CONFIRM "gui pw"
@@ -706,11 +684,6 @@ case_setup_wizards_in_japanese() {
   e2e__finish_wizard "$setup_title" "$setup_pid" || e2e_fail "the wizard did not end"
   e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 120
   e2e_expect_eq "PASSWORD" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex 'gui pw')"
-  e2e_expect_eq "LimitTimeSat" "$(e2e_reg LimitTimeSat)" 150
-  e2e_expect_eq "Bedtime" "$(e2e_reg Bedtime)" 09:45
-  e2e_expect_eq "the values the wizard stored" "$(e2e__value_names)" \
-    "Bedtime LimitTime LimitTimeSat LimitTimeWed PASSWORD TimeZone "
-  e2e_expect_eq "LimitTimeWed kept" "$(e2e_reg LimitTimeWed)" 45
   # Installed, not started: the wizard ran with /NOSTART.
   e2e_expect_eq "the service the wizard installed by default" "$(e2e__service_field path)" "\"$HG_SERVICE_EXE_WIN\""
   e2e_expect_eq "TimeZone (the box left unticked)" "$(e2e_reg TimeZone)" "Tokyo Standard Time"
@@ -736,6 +709,62 @@ case_setup_wizards_in_japanese() {
   e2e_expect "could not press Close" e2e__wizard dialog-click "$uninstall_title" 1
   e2e_driver wait-no-window "$uninstall_title" 30 && e2e_driver wait-no-window "$uninstall_title " 5 ||
     e2e_fail "the uninstall wizard did not close"
+}
+
+# The settings page checks what a parent typed before it leads on, and
+# stays with the typing kept: no password on a first install (a child
+# could then set one), a bedtime that is no time of day, a weekday's limit
+# that is no number of minutes, each with its message and nothing
+# installed. It shows a weekday's limit stored before and keeps it as it
+# was when left alone, stores the fields typed (the bedtime as HH:MM) and
+# nothing else: no count, so the first start gives today from then.
+case_setup_limit_page_checks_what_is_typed() {
+  local title='HourgaugeLite セットアップ' required bad_bedtime bad_day pid
+  required=$(e2e__setup_text HG_PASSWORD_REQUIRED JAPANESE Japanese)
+  bad_bedtime=$(e2e__setup_text HG_BAD_BEDTIME JAPANESE Japanese)
+  bad_day="$(e2e__setup_text HG_DAY_FRI JAPANESE Japanese): $(e2e__setup_text HG_BAD_DAY_LIMIT JAPANESE Japanese)"
+  [ -n "$required" ] && [ -n "$bad_bedtime" ] && [ "$bad_day" != ": " ] ||
+    e2e_fail "no texts in setup/lang/Japanese.nsh"
+  # Set in the program before (its dialog of the days, say).
+  e2e_set_reg LimitTimeWed 45
+  hg_wine_bg "$HG_CASE_DIR/setup-gui.log" "$HG_SETUP" /NOSTART
+  pid=$HG_BG_PID
+  e2e_driver wait-dialog "Installer Language" 60 || e2e_fail "no language question"
+  e2e_expect "could not answer the language question" e2e_driver dialog-click "Installer Language" 1
+  e2e_driver wait-dialog "$title" 30 || e2e_fail "no wizard captioned '$title'"
+  e2e_expect "could not press Next" e2e_driver dialog-click "$title" 1
+  e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$title" $HG_PAGE_LIMIT 2>/dev/null)" = 60 ]' ||
+    e2e_fail "no settings page"
+  e2e_expect_eq "the Wednesday field" "$(e2e_driver dialog-get-text "$title" "$(e2e__page_day 3)")" 45
+  e2e_expect_eq "the Saturday field" "$(e2e_driver dialog-get-text "$title" "$(e2e__page_day 6)")" ""
+  e2e_expect_eq "the bedtime field" "$(e2e_driver dialog-get-text "$title" $HG_PAGE_BEDTIME)" ""
+
+  e2e_expect "could not type" e2e_driver dialog-set-text "$title" $HG_PAGE_LIMIT 120
+  e2e__page_refuses "$title" "$required" "an empty password"
+  e2e_expect_eq "the limit typed, after the refusal" "$(e2e_driver dialog-get-text "$title" $HG_PAGE_LIMIT)" 120
+  e2e__page_password "$title" "gui pw"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$title" "$(e2e__page_day 6)" 150
+  e2e_expect "could not type" e2e_driver dialog-set-text "$title" $HG_PAGE_BEDTIME 24:00
+  e2e__page_refuses "$title" "$bad_bedtime" "the bedtime 24:00"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$title" $HG_PAGE_BEDTIME 9:45
+  # The field takes digits only from the keyboard; a pasted text still comes.
+  e2e_expect "could not type" e2e_driver dialog-set-text "$title" "$(e2e__page_day 5)" -5
+  e2e__page_refuses "$title" "$bad_day" "Friday's limit -5"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$title" "$(e2e__page_day 5)" ""
+  e2e_expect "could not press Next" e2e_driver dialog-click "$title" 1
+  # The protection page: the tray program alone, the quicker install.
+  e2e_wait 15 eval 'e2e_driver dialog-enabled "$title" 1202 2>/dev/null' || e2e_fail "no protection page"
+  e2e_expect "could not untick the service" e2e_driver dialog-click "$title" 1201
+  e2e_expect "could not press Install" e2e_driver dialog-click "$title" 1
+  e2e_wait 60 e2e__setup_installed || e2e_fail "the wizard did not install"
+  e2e__finish_wizard "$title" "$pid" || e2e_fail "the wizard did not end"
+  e2e_expect_eq "the values the wizard stored" "$(e2e__value_names)" \
+    "Bedtime LimitTime LimitTimeSat LimitTimeWed PASSWORD "
+  e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 120
+  e2e_expect_eq "LimitTimeSat" "$(e2e_reg LimitTimeSat)" 150
+  e2e_expect_eq "Bedtime" "$(e2e_reg Bedtime)" 09:45
+  e2e_expect_eq "LimitTimeWed kept" "$(e2e_reg LimitTimeWed)" 45
+  e2e_expect_eq "PASSWORD" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex 'gui pw')"
 }
 
 # On an English Windows the language question preselects English and the
