@@ -322,6 +322,9 @@ TEST(ResourceTexts, StringTable) {
   EXPECT_BYTES(
       "パスワードの誤りが続いたため、しばらく受け付けません。少し待ってからやり直してください。",
       res.strings.at(IDS_PASSWORD_LOCKED));
+  EXPECT_BYTES("今日より後の日付が記録されています(時計か日付の誤りかもしれません)。保護者が "
+               "HourgaugeLite にパスワードを入力しないと、1分後にパソコンの電源が切れます。",
+               res.strings.at(IDS_NOTICE_LATER_DAY));
 }
 
 TEST(ResourceTexts, VersionBlockFollowsVersionHeader) {
