@@ -234,31 +234,44 @@ TEST_F(ServiceWeekCommandsTest, FirstStartGivesTodaysAllowanceFromThatMoment) {
   EXPECT_TRUE(s.platform.ShutdownRequests().empty());
 }
 
-TEST_F(ServiceWeekCommandsTest, WeekdayAndBedtimeFollowTheParentsZone) {
-  for (const char* pinned : {"Tokyo Standard Time", ""}) {
-    ServiceRun run;
-    // Saturday 21:05 in Tokyo, Friday 13:05 in Berlin; no day stored yet,
-    // so neither zone sees a later one.
-    run.At(2024, 1, 6, 21, 5);
+// A service whose parent chose Tokyo, on a PC a child moved to Berlin's
+// zone (pinned: the parent's zone kept; empty: none kept), started at a
+// time given in Tokyo with no day stored yet, so neither zone sees a later
+// one.
+struct ZoneRun {
+  ServiceRun run;
+  ZoneRun(const char* pinned, int day, int hour, int minute) {
+    run.At(2024, 1, day, hour, minute);
     run.Set("LimitTime", "60");
     run.Set("LimitTimeSat", "30");
     run.Set("Bedtime", "21:00");
     run.Set("TimeZone", pinned);
-    run.platform.SetTimeZone("Europe/Berlin"); // a child moved Windows' zone
+    run.platform.SetTimeZone("Europe/Berlin");
     run.platform.SetActiveSessions({1});
     run.service.OnStart();
     run.RunWithTray(1);
-    auto reply = run.Ask(RequestKind::Status, "");
-    ASSERT_TRUE(reply);
-    run.RunWithTray(120);
-    if (pinned[0] != '\0') {
-      EXPECT_EQ(reply->limitMinutes, 30) << "Saturday in Tokyo";
-      EXPECT_FALSE(run.platform.ShutdownRequests().empty()) << "past the bedtime in Tokyo";
-    } else {
-      EXPECT_EQ(reply->limitMinutes, 60) << "Friday in Berlin, which has no limit of its own";
-      EXPECT_TRUE(run.platform.ShutdownRequests().empty()) << "13:05 in Berlin";
-    }
   }
+};
+
+TEST_F(ServiceWeekCommandsTest, WeekdayFollowsTheParentsZone) {
+  // Saturday 01:05 in Tokyo, Friday 17:05 in Berlin.
+  ZoneRun pinned("Tokyo Standard Time", 6, 1, 5);
+  EXPECT_EQ(pinned.run.Ask(RequestKind::Status, "")->limitMinutes, 30);
+  EXPECT_EQ(pinned.run.Ask(RequestKind::History, "")->history.weekday[0], 6);
+  ZoneRun unpinned("", 6, 1, 5);
+  EXPECT_EQ(unpinned.run.Ask(RequestKind::Status, "")->limitMinutes, 60)
+      << "Friday in Berlin, which has no limit of its own";
+  EXPECT_EQ(unpinned.run.Ask(RequestKind::History, "")->history.weekday[0], kFriday);
+}
+
+TEST_F(ServiceWeekCommandsTest, BedtimeFollowsTheParentsZone) {
+  // 21:05 in Tokyo, 13:05 in Berlin: the start gets the spent day's grace.
+  ZoneRun pinned("Tokyo Standard Time", 5, 21, 5);
+  ZoneRun unpinned("", 5, 21, 5);
+  pinned.run.RunWithTray(120);
+  unpinned.run.RunWithTray(120);
+  EXPECT_FALSE(pinned.run.platform.ShutdownRequests().empty()) << "past the bedtime in Tokyo";
+  EXPECT_TRUE(unpinned.run.platform.ShutdownRequests().empty()) << "13:05 in Berlin";
 }
 
 class ServiceLaterDayTest : public ServiceWeekCommandsTest {
