@@ -67,3 +67,6 @@
 #define IDS_SERVICE_NOT_RUNNING 225  // tooltip: the service is installed but does not run
 #define IDS_SERVICE_REFUSED 226      // a command the service could not carry out
 #define IDS_PASSWORD_LOCKED 227      // too many wrong passwords
+
+// The service's message for the later stored day's minute.
+#define IDS_NOTICE_LATER_DAY 250

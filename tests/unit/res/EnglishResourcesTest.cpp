@@ -131,6 +131,9 @@ TEST(EnglishResources, StringTableHasEveryJapaneseStringInEnglish) {
       {IDS_SERVICE_REFUSED,
        "The HourgaugeLite service is not running, so this cannot be done now."},
       {IDS_PASSWORD_LOCKED, "Too many wrong passwords. Please wait a little and try again."},
+      {IDS_NOTICE_LATER_DAY, "A day later than today is stored (was the clock or the date wrong?). "
+                             "This PC turns off in 1 minute unless a parent enters the password "
+                             "in HourgaugeLite."},
   };
   EXPECT_EQ(en.strings, expected);
   // English texts are plain ASCII: the same bytes in every code page.

@@ -282,7 +282,7 @@ TEST(ResourceTexts, ControlKindsAreRecognised) {
 
 TEST(ResourceTexts, StringTable) {
   const RcResources& res = LoadRcResources();
-  ASSERT_EQ(res.strings.size(), 28u);
+  ASSERT_EQ(res.strings.size(), 29u);
   EXPECT_BYTES("Hourgauge", res.strings.at(57344));
   EXPECT_BYTES("%1 から %2 までの整数を入力してください。", res.strings.at(61714));
   EXPECT_BYTES("%1 文字以内で入力してください。", res.strings.at(61716));
@@ -322,6 +322,9 @@ TEST(ResourceTexts, StringTable) {
   EXPECT_BYTES(
       "パスワードの誤りが続いたため、しばらく受け付けません。少し待ってからやり直してください。",
       res.strings.at(IDS_PASSWORD_LOCKED));
+  EXPECT_BYTES("今日より後の日付が記録されています(時計か日付の誤りかもしれません)。保護者が "
+               "HourgaugeLite にパスワードを入力しないと、1分後にパソコンの電源が切れます。",
+               res.strings.at(IDS_NOTICE_LATER_DAY));
 }
 
 TEST(ResourceTexts, VersionBlockFollowsVersionHeader) {
