@@ -234,6 +234,7 @@ Handle SimPlatform::BeginPaint(Hwnd hwnd, PaintStruct* paint) {
   if (SimWindow* w = Window(hwnd)) {
     w->needsPaint = false;
     w->painted.clear();
+    w->filled.clear();
   }
   m_painting = hwnd;
   *paint = PaintStruct{};
