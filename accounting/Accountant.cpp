@@ -4,11 +4,30 @@
 #include "store/RegistryStore.h"
 #include "store/ValueNames.h"
 
+#include <algorithm>
+
 namespace hg {
 
 void CAccountant::Start() {
   std::int64_t t = SettleAccountingDay();
   RecordPreviousSession(t);
+  if (m_bFirstDay) {
+    // The first day counts from this start, as after a reset of today.
+    m_nLastTimeAdjust = TodayUse();
+    if (m_nLastTimeAdjust != 0)
+      WriteNumber(reg::kLastTimeAdjust, m_nLastTimeAdjust);
+  }
+}
+
+void CAccountant::AddExtraTime(std::int32_t minutes) {
+  minutes = std::clamp(minutes, kMinExtraMinutes, kMaxExtraMinutes);
+  m_nLastTimeAdjust = CreditWithExtraTime(m_nLastTimeAdjust, minutes);
+  WriteNumber(reg::kLastTimeAdjust, m_nLastTimeAdjust);
+  // Counted from what is left now: nothing, once the day is spent.
+  m_nLastTime = SaturatingSum(std::max(m_nLastTime, 0), std::int64_t{minutes} * 60);
+  m_nLastTime = CapToBedtime(m_nLastTime, AccountingNow());
+  WriteNumber(reg::kLastTime, m_nLastTime);
+  m_display.ShowRemaining(m_nLastTime);
 }
 
 void CAccountant::Save() {

@@ -45,7 +45,7 @@ public:
   // the PC is on for a minute's countdown, in which a parent's password
   // takes today as the day (AcceptToday); a wrong password (RefuseToday) or
   // the minute's end powers it off.
-  bool LaterDayPending() const { return m_bLaterDay; }
+  bool LaterDayPending() const { return m_laterDay == LaterDay::Minute; }
   void AcceptToday();
   void RefuseToday();
   // The last days' use as the event log shows it up to now, with the
@@ -75,6 +75,32 @@ public:
   void ForceShutdown();
 
 private:
+  // The later stored day's minute: none, counting down, or over (refused).
+  enum class LaterDay { None, Minute, Refused };
+  // Where the bedtime of the day `key` falls, in accounting time.
+  struct BedtimeCache {
+    std::int32_t key = 0;
+    std::int32_t bedtime = kNoBedtime;
+    std::int32_t adjust = 0;
+    std::int64_t at = -1;
+  };
+
+  void Refuse();
+  void TickLaterDay(std::int64_t t, std::int32_t key, std::int64_t gap);
+  // Seconds from accounting time t to the bedtime of its day (not above
+  // zero inside it); kNoPowerOff without a bedtime.
+  std::int64_t SecondsToBedtime(std::int64_t t, std::int32_t key);
+  // The remaining time no later than the bedtime; nothing left inside it.
+  std::int32_t CapToBedtime(std::int32_t remaining, std::int64_t t);
+  // The tick's bedtime: the countdown meets it, and a tick that finds it
+  // begun (late, after sleep) leaves a minute.
+  void TickBedtime(std::int64_t t, std::int32_t key, bool late);
+  // The limit of the accounting day of t, by the weekday rules.
+  std::int32_t LimitOfDay(std::int64_t t);
+  void LoadDayRules();
+  void StoreDayRules();
+  // The use of the last days from the System log, up to now.
+  void ScanDays(DayTable& days, std::int32_t (&usage)[kUsageDays]);
   void ShowDueNotice(std::int64_t t, std::int32_t key, bool poweringOff);
   void WriteNumber(const char* valueName, std::int32_t value);
   void WriteText(const char* valueName, const char* text);
@@ -91,6 +117,12 @@ private:
   std::int32_t m_nAdjustTime = 0;     // day-start adjustment, minutes
   std::int32_t m_nTickCount = 0;
   std::int32_t m_nDayUsage[kUsageDays] = {};
+  std::int32_t m_nEveryDayLimit = 60; // minutes, LimitTime
+  DayRules m_dayRules;
+  LaterDay m_laterDay = LaterDay::None;
+  bool m_bFirstDay = false;  // no day was stored at the start
+  bool m_bInBedtime = false; // at the last look
+  BedtimeCache m_bedtimeCache;
   // Notices before a power-off.
   NoticeState m_noticeState;
   DayEnd m_dayEnd;

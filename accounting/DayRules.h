@@ -7,7 +7,7 @@
 
 namespace hg {
 
-inline constexpr int kWeekdays = 7;           // Sunday first
+inline constexpr int kWeekdays = 7;             // Sunday first
 inline constexpr std::int32_t kNoDayLimit = -1; // the weekday takes LimitTime
 inline constexpr std::int32_t kNoBedtime = -1;
 inline constexpr std::int32_t kMinutesPerDay = 1440;

@@ -7,8 +7,9 @@
 namespace hg {
 
 std::int64_t CAccountant::SettleAccountingDay() {
-  m_nLimitTime =
+  m_nEveryDayLimit =
       ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLimitTime, 60);
+  m_nLimitTime = m_nEveryDayLimit;
   m_nLastDate = ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLastDate, 0);
   m_nLastTime = ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kLastTime,
                               MinutesToSeconds(m_nLimitTime));
@@ -17,16 +18,24 @@ std::int64_t CAccountant::SettleAccountingDay() {
   m_nAdjustTime =
       ReadRegNumber(m_platform, kHkeyLocalMachine, reg::kProgramKey, reg::kAdjustTime, 0);
 
+  LoadDayRules();
+
   std::int64_t t = AccountingNow();
   std::int32_t key = MakeDayKey(m_platform, t);
+  m_nLimitTime = LimitOfDay(t);
 
-  // An absent (or unreadable) day counts as the day before: a new day begins.
-  if (m_nLastDate == 0)
+  // An absent (or unreadable) day counts as the day before: a new day
+  // begins, the first one, whose use before this start is forgiven.
+  if (m_nLastDate == 0) {
     m_nLastDate = key - 1;
+    m_bFirstDay = true;
+  }
 
   if (m_nLastDate > key) {
-    // The clock shows an earlier day than the one stored: turned back.
-    ForceShutdown();
+    // The clock shows an earlier day than the one stored: turned back, or a
+    // later date was once set. A minute to give the parent's password.
+    m_laterDay = LaterDay::Minute;
+    m_noticeClock.StartLateMinute();
   } else if (m_nLastDate < key) {
     m_nLastDate = key;
     m_nLastTimeAdjust = 0;
@@ -38,6 +47,8 @@ std::int64_t CAccountant::SettleAccountingDay() {
     WriteText(reg::kLastTimeAdjust, "");
   }
 
+  if (m_laterDay == LaterDay::None)
+    m_nLastTime = CapToBedtime(m_nLastTime, t);
   // Start-up grace: every start gets at least a minute.
   if (m_nLastTime < 60)
     m_nLastTime = 60;

@@ -18,12 +18,23 @@ void CAccountant::Tick() {
   std::int64_t sinceLastTick = m_noticeClock.Gap(now);
   std::int64_t t = AccountingNow();
   std::int32_t key = MakeDayKey(m_platform, t);
+  if (m_laterDay != LaterDay::None) {
+    // The calendar has caught up with the stored day: nothing to ask.
+    if (key >= m_nLastDate && m_laterDay == LaterDay::Minute) {
+      m_laterDay = LaterDay::None;
+      m_noticeClock.EndLateMinute();
+    } else {
+      TickLaterDay(t, key, sinceLastTick);
+      return;
+    }
+  }
   bool poweringOff = false;
   bool lateNewDay = false;
   if (key != m_nLastDate) {
     // A new accounting day while the PC is on (or the clock moved back a
     // day): the next start gets the full allowance, this one ends.
     m_nLastDate = key;
+    m_nLimitTime = LimitOfDay(t); // the new day's weekday
     m_nLastTime = MinutesToSeconds(m_nLimitTime);
     WriteNumber(reg::kLastTime, m_nLastTime);
     m_nLastTimeAdjust = 0;
@@ -49,6 +60,8 @@ void CAccountant::Tick() {
   if (counting || lateNewDay) {
     if (m_nLastTime > std::numeric_limits<std::int32_t>::min())
       --m_nLastTime;
+    if (counting)
+      TickBedtime(t, key, IsLateTick(sinceLastTick));
     // A late new day stores what its power-off will leave: a new day
     // without allowance (a limit of 0) as "0".
     WriteNumber(reg::kLastTime, counting ? m_nLastTime : std::max(m_nLastTime, 0));

@@ -147,8 +147,12 @@ run_case() {
   # timeout puts the case in its own process group and, at the deadline,
   # signals the whole group; whatever the case left running is ended by
   # that group's id afterwards.
+  # A case that waits out a minute of the program's own may ask for more
+  # time with a variable e2e_timeout_NAME in its file.
+  local limit_var="e2e_timeout_$name" limit=$HG_E2E_CASE_TIMEOUT
+  [ -n "${!limit_var:-}" ] && [ "${!limit_var}" -gt "$limit" ] && limit=${!limit_var}
   WINEPREFIX=$case_prefix HG_CASE_DIR=$dir HG_E2E_REASON=$dir/reason \
-    timeout -k 5 "$HG_E2E_CASE_TIMEOUT" bash "$HG_ROOT/scripts/e2e.sh" --run-case "$name" </dev/null >"$dir/case.log" 2>&1 &
+    timeout -k 5 "$limit" bash "$HG_ROOT/scripts/e2e.sh" --run-case "$name" </dev/null >"$dir/case.log" 2>&1 &
   case_group=$!
   wait "$case_group"
   rc=$?
@@ -167,7 +171,7 @@ run_case() {
     passed=$((passed + 1))
   else
     if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
-      reason="timed out after $HG_E2E_CASE_TIMEOUT s"
+      reason="timed out after $limit s"
     elif [ -s "$dir/reason" ]; then
       reason=$(head -n 1 "$dir/reason")
     else

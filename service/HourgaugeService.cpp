@@ -252,6 +252,11 @@ private:
       m_accountant.reset();
       m_bPaused = true;
       break;
+    case RequestKind::ExtraTime:
+    case RequestKind::AcceptToday:
+    case RequestKind::History:
+      error = ERROR_CALL_NOT_IMPLEMENTED; // not taken by this version
+      break;
     case RequestKind::Uninstall:
       Save();
       error = RemoveServiceInstallation(m_platform);

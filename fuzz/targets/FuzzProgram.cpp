@@ -586,7 +586,7 @@ private:
       case kLimit:
         // A key that cannot be read gives the recount the default instead.
         if (!m_faults.unreadable)
-          HG_FUZZ_CHECK(value == w.LimitTime(), what + " vs " + Number(w.LimitTime()));
+          HG_FUZZ_CHECK(value == w.EveryDayLimit(), what + " vs " + Number(w.EveryDayLimit()));
         break;
       case kDate:
         HG_FUZZ_CHECK(value == w.LastDate(), what + " vs " + Number(w.LastDate()));

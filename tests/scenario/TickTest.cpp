@@ -137,16 +137,22 @@ TEST_F(TickTest, DayChangeWhileRunning) {
   EXPECT_EQ(p.PowerOffs(), 1u) << "only the changing tick powers off";
 }
 
-TEST_F(TickTest, ClockTurnedBackAlsoTakesTheDayChangePathOnTheFirstTick) {
+TEST_F(TickTest, LaterStoredDayGivesAMinuteThenPowersOffEveryTickKeepingTheLaterDay) {
   p.At(2024, 1, 5, 9, 0);
   p.Set("LastDate", "752966");
   p.Set("LastTime", "500");
   p.Start();
+  EXPECT_EQ(p.PowerOffs(), 0u) << "the minute for the password comes first";
+  p.Tick(59);
+  EXPECT_EQ(p.PowerOffs(), 0u);
+  EXPECT_EQ(p.Get("LastTime"), "500") << "nothing is counted in the minute";
+  p.Tick(1);
   EXPECT_EQ(p.PowerOffs(), 1u);
+  EXPECT_EQ(p.Get("LastDate"), "752966") << "the next start asks again";
+  EXPECT_EQ(p.Get("LastTime"), "0");
   p.Tick(1);
   EXPECT_EQ(p.PowerOffs(), 2u);
-  EXPECT_EQ(p.Get("LastDate"), "752964");
-  EXPECT_EQ(p.Get("LastTime"), "3599");
+  EXPECT_EQ(p.Get("LastDate"), "752966");
 }
 
 TEST_F(TickTest, RefusedPowerOffIsRepeated) {

@@ -49,6 +49,7 @@ case_first_start_fills_an_empty_registry() {
 # wineserver; a witness window of another program, meant to live 90 s,
 # shows that it was the whole session that ended, not just the program.
 # What was stored before the request is still there afterwards.
+e2e_timeout_later_stored_day_powers_off=240
 case_later_stored_day_powers_off() {
   local key later witness_pid server_pid
   e2e_use_fixed_zone || e2e_fail "HG_TZ=$HG_TZ has daylight saving; the case needs a fixed offset"
@@ -58,13 +59,16 @@ case_later_stored_day_powers_off() {
   e2e_set_reg LastDate "$later"
   e2e_expect_eq "LastDate as set up" "$(e2e_reg LastDate)" "$later"
 
-  hg_wine_bg "$HG_CASE_DIR/witness.log" "$HG_DRIVER" create-window "e2e witness" 90 ignore
+  hg_wine_bg "$HG_CASE_DIR/witness.log" "$HG_DRIVER" create-window "e2e witness" 200 ignore
   witness_pid=$HG_BG_PID
   e2e_driver wait-window "e2e witness" 30 || e2e_fail "the witness window did not appear"
   server_pid=$(hg_wineserver_pid) || e2e_fail "no wineserver for the prefix"
 
   e2e_start_program
-  e2e_wait 60 e2e_session_ended || e2e_fail "the prefix's wineserver still runs 60 s after the start"
+  # A minute for the parent's password first, then the power-off.
+  sleep 20
+  e2e_session_ended && e2e_fail "the session ended before the minute for the password"
+  e2e_wait 130 e2e_session_ended || e2e_fail "the prefix's wineserver still runs 130 s after the start"
   # On a loaded machine the process can take a while to notice its wineserver is gone.
   e2e_wait 40 e2e_program_gone || e2e_fail "the session ended but the program still runs 40 s later"
   e2e_wait 15 e2e_pid_gone "$witness_pid" || e2e_fail "the witness program outlived the session"
