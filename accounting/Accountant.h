@@ -127,10 +127,6 @@ private:
   NoticeState m_noticeState;
   DayEnd m_dayEnd;
   NoticeClock m_noticeClock;
-  // TEMPORARY (ui-week): stand-ins until the engine lands on main.
-  bool m_bLaterDay = false;
-  std::int32_t m_nEveryDayLimit = 60;
-  DayRules m_dayRules;
 
   // Tests and benchmarks set the remaining time directly.
   friend struct AccountantTestAccess;

@@ -235,9 +235,6 @@ private:
     switch (request.kind) {
     case RequestKind::Status:
     case RequestKind::CheckPassword:
-    case RequestKind::ExtraTime:   // TEMPORARY (ui-week) until svc-week lands
-    case RequestKind::AcceptToday: // TEMPORARY (ui-week)
-    case RequestKind::History:     // TEMPORARY (ui-week)
       break;
     case RequestKind::Settings:
       if (m_accountant == nullptr)
