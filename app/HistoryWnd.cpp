@@ -56,6 +56,7 @@ void CHistoryWnd::Open(HistorySource& source) {
   // Shown, or back from the taskbar, and in front: the menu's command made
   // this program the foreground one, so it may.
   ShowWindow(SW_RESTORE);
+  UpdateWindow();
   m_platform.SetForegroundWindow(m_hWnd);
 }
 
@@ -98,7 +99,9 @@ void CHistoryWnd::Refresh() {
   FormatText(title, sizeof title, format, m_history.usage[0] / 60, m_history.limit[0],
              m_history.usage[1] / 60, m_history.usage[2] / 60);
   m_platform.SetWindowTextW(m_hWnd, title);
+  // Painted now: a window behind others gets its paint when it shows.
   InvalidateRect(nullptr, TRUE);
+  UpdateWindow();
 }
 
 void CHistoryWnd::OnTimer(UINT nIDEvent) {
