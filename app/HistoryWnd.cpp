@@ -71,15 +71,9 @@ bool CHistoryWnd::Create() {
     m_platform.RegisterClassA(wc);
   }
   const int dpi = m_platform.GetScreenDpi();
-  Rect work;
-  if (!m_platform.GetWorkArea(&work))
-    work = Rect{0, 0, m_platform.GetSystemMetrics(SM_CXSCREEN),
-                m_platform.GetSystemMetrics(SM_CYSCREEN)};
-  const int width = Scaled(kWidth, dpi);
-  const int height = Scaled(kHeight, dpi);
-  if (!CreateEx(0, kHistoryWndClass, "", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                work.left + (work.right - work.left - width) / 2,
-                work.top + (work.bottom - work.top - height) / 2, width, height, 0, 0))
+  // Where Windows puts a new window: in sight, out of the taskbar's way.
+  if (!CreateEx(0, kHistoryWndClass, "", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+                CW_USEDEFAULT, Scaled(kWidth, dpi), Scaled(kHeight, dpi), 0, 0))
     return false;
   char face[32] = {}; // LF_FACESIZE
   m_platform.LoadStringA(IDS_NOTICE_FONT, face, sizeof face);
@@ -138,10 +132,6 @@ void CHistoryWnd::OnPaint() {
     limit[i] = m_history.limit[i] > 0 ? m_history.limit[i] : 0;
   }
   const int top = ChartTopMinutes(used, limit);
-  const Handle brushes[] = {
-      m_platform.CreateSolidBrush(kBarColour), m_platform.CreateSolidBrush(kTodayColour),
-      m_platform.CreateSolidBrush(kTodayMark), m_platform.CreateSolidBrush(kLimitColour),
-      m_platform.CreateSolidBrush(kBaseColour)};
   char weekdays[64], dayFormat[32], minutesFormat[32], text[64], weekday[16];
   AfxLoadString(m_platform, IDS_HISTORY_WEEKDAYS, weekdays);
   AfxLoadString(m_platform, IDS_HISTORY_DAY, dayFormat);
@@ -152,21 +142,18 @@ void CHistoryWnd::OnPaint() {
       continue;
     DayColumn c = ChartColumn(client, metrics, day, used[day], limit[day], top);
     if (day == 0)
-      m_platform.FillRect(dc, &c.column, brushes[2]);
+      Fill(dc, c.column, kTodayMark);
     if (c.bar.top < c.bar.bottom)
-      m_platform.FillRect(dc, &c.bar, brushes[day == 0 ? 1 : 0]);
+      Fill(dc, c.bar, day == 0 ? kTodayColour : kBarColour);
     if (limit[day] > 0)
-      m_platform.FillRect(dc, &c.limit, brushes[3]);
+      Fill(dc, c.limit, kLimitColour);
     FormatText(text, sizeof text, minutesFormat, used[day]);
     m_platform.DrawTextW(dc, text, &c.figure, kCentred | DT_SINGLELINE);
     ListField(weekdays, m_history.weekday[day], weekday, sizeof weekday);
     FormatText(text, sizeof text, dayFormat, weekday, date / 100 % 100, date % 100);
     m_platform.DrawTextW(dc, text, &c.label, kCentred);
   }
-  const Rect base = ChartBaseline(client, metrics);
-  m_platform.FillRect(dc, &base, brushes[4]);
-  for (Handle brush : brushes)
-    m_platform.DeleteObject(brush);
+  Fill(dc, ChartBaseline(client, metrics), kBaseColour);
 
   Rect below = ChartBelow(client, metrics);
   const int middle = (below.left + below.right) / 2;
@@ -176,6 +163,12 @@ void CHistoryWnd::OnPaint() {
   if (oldFont != 0)
     m_platform.SelectObject(dc, oldFont);
   m_platform.EndPaint(m_hWnd, &paint);
+}
+
+void CHistoryWnd::Fill(Handle dc, const Rect& rect, DWORD colour) {
+  const Handle brush = m_platform.CreateSolidBrush(colour);
+  m_platform.FillRect(dc, &rect, brush);
+  m_platform.DeleteObject(brush);
 }
 
 // A heading and the list's sessions as times of day, one a line.

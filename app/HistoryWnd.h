@@ -54,6 +54,7 @@ protected:
 private:
   bool Create();
   void Refresh();
+  void Fill(Handle dc, const Rect& rect, DWORD colour);
   void DrawSessions(Handle dc, const char* list, UINT headingId, Rect area);
 
   HistorySource* m_pSource = nullptr;

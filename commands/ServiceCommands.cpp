@@ -39,10 +39,9 @@ bool SendWithPassword(CServiceClient& client, RequestKind kind, const std::strin
 }
 
 bool HistoryFromService(CServiceClient& client, UsageHistory* history) {
-  ServiceRequest request;
-  request.kind = RequestKind::History;
   ServiceReply reply;
-  if (!client.Ask(request, &reply) || reply.result != ReplyResult::Ok)
+  if (!SendWithPassword(client, RequestKind::History, {}, &reply) ||
+      reply.result != ReplyResult::Ok)
     return false;
   *history = reply.history;
   return true;

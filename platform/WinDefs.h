@@ -218,6 +218,7 @@ inline constexpr Handle kInvalidHandle = ~Handle{0}; // INVALID_HANDLE_VALUE
 #define WS_DISABLED                0x08000000L
 #define WS_POPUP                   0x80000000L
 #define WS_BORDER                  0x00800000L
+#define CW_USEDEFAULT              ((int)0x80000000)
 #define WS_CAPTION                 0x00C00000L
 #define WS_SYSMENU                 0x00080000L
 #define WS_MINIMIZEBOX             0x00020000L
