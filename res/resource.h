@@ -81,3 +81,5 @@
 #define IDS_HISTORY_SESSION 236   // a session: "%d:%02d" start, "%d:%02d" end, "%d" minutes
 #define IDS_HISTORY_NONE 237      // a list without sessions
 #define IDS_LATER_DAY_CAPTION 238 // the password prompt of the later stored day's minute
+// The service's message for the later stored day's minute.
+#define IDS_NOTICE_LATER_DAY 250

@@ -26,7 +26,7 @@ case_weekday_value_sets_todays_allowance() {
 
 # A start after the bedtime gets the minute and a half of a spent day, then
 # the PC is powered off (under Wine: the session of the prefix ends).
-e2e_timeout_bedtime_powers_off=200
+e2e_timeout_bedtime_powers_off=300
 case_bedtime_powers_off() {
   local now bedtime left
   e2e_use_fixed_zone || e2e_fail "HG_TZ=$HG_TZ has daylight saving; the case needs a fixed offset"

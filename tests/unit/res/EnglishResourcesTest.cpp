@@ -143,6 +143,9 @@ TEST(EnglishResources, StringTableHasEveryJapaneseStringInEnglish) {
       {IDS_HISTORY_SESSION, "%d:%02d - %d:%02d (%d min)"},
       {IDS_HISTORY_NONE, "(none)"},
       {IDS_LATER_DAY_CAPTION, "Later date stored: password to keep today"},
+      {IDS_NOTICE_LATER_DAY, "A day later than today is stored (was the clock or the date wrong?). "
+                             "This PC turns off in 1 minute unless a parent enters the password "
+                             "in HourgaugeLite."},
   };
   EXPECT_EQ(en.strings, expected);
   // English texts are plain ASCII: the same bytes in every code page.

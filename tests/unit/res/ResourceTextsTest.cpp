@@ -284,7 +284,7 @@ TEST(ResourceTexts, ControlKindsAreRecognised) {
 
 TEST(ResourceTexts, StringTable) {
   const RcResources& res = LoadRcResources();
-  ASSERT_EQ(res.strings.size(), 37u);
+  ASSERT_EQ(res.strings.size(), 38u);
   EXPECT_BYTES("Hourgauge", res.strings.at(57344));
   EXPECT_BYTES("%1 から %2 までの整数を入力してください。", res.strings.at(61714));
   EXPECT_BYTES("%1 文字以内で入力してください。", res.strings.at(61716));
@@ -336,6 +336,9 @@ TEST(ResourceTexts, StringTable) {
   EXPECT_BYTES("%d:%02d\x81\x60%d:%02d (%d分)", res.strings.at(IDS_HISTORY_SESSION));
   EXPECT_BYTES("(なし)", res.strings.at(IDS_HISTORY_NONE));
   EXPECT_BYTES("日付の確認: 今日を使用日にするパスワード", res.strings.at(IDS_LATER_DAY_CAPTION));
+  EXPECT_BYTES("今日より後の日付が記録されています(時計か日付の誤りかもしれません)。保護者が "
+               "HourgaugeLite にパスワードを入力しないと、1分後にパソコンの電源が切れます。",
+               res.strings.at(IDS_NOTICE_LATER_DAY));
 }
 
 TEST(ResourceTexts, VersionBlockFollowsVersionHeader) {
