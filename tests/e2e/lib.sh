@@ -188,7 +188,8 @@ e2e_id() {
 #   e2e_midnight_epoch [EPOCH]   the local midnight that began that day (default now) in $HG_TZ
 #   e2e_click X Y [BUTTON]   a real mouse click on the screen (xdotool; 1 left, 3 right)
 #   e2e_menu_item_point N    "X Y", the middle of the shown tray menu's Nth command
-#                            (1 password, 2 settings, 3 uninstall, 4 exit), found
+#                            (1 password, 2 settings, 3 uninstall, 4 exit, 5 extra
+#                            time, 6 usage history), found
 #                            from the two separator lines in a screenshot
 #   e2e_dismiss_menu         clicks the empty desktop until no popup menu is shown
 #   e2e_crop_screen FILE X Y WIDTH HEIGHT [MARGIN]   a PNG of that part of the screen
@@ -396,7 +397,7 @@ e2e_dismiss_menu() {
   ! e2e_driver menu-open
 }
 
-# The tray menu: two commands, a separator, one, a separator, one. In the
+# The tray menu: four commands, a separator, one, a separator, one. In the
 # menu's left margin a separator is a line one pixel high; the pointer is
 # taken off the icon first, so that its tooltip does not cover the menu.
 e2e_menu_item_point() {
@@ -417,8 +418,10 @@ e2e_menu_item_point() {
   read -r s1 s2 <<<"$(tr '\n' ' ' <<<"$seps")"
   [ -n "${s2:-}" ] || return 1
   case $n in
-  1) y=$((1 + (s1 - 1) / 4)) ;;
-  2) y=$((1 + 3 * (s1 - 1) / 4)) ;;
+  1) y=$((1 + (s1 - 1) / 8)) ;;
+  2) y=$((1 + 3 * (s1 - 1) / 8)) ;;
+  5) y=$((1 + 5 * (s1 - 1) / 8)) ;;
+  6) y=$((1 + 7 * (s1 - 1) / 8)) ;;
   3) y=$(((s1 + s2) / 2)) ;;
   4) y=$(((s2 + mh - 1) / 2)) ;;
   *) return 1 ;;

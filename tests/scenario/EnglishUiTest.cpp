@@ -41,10 +41,11 @@ TEST_F(EnglishUiTest, MenuAndItsPasswordItemAreEnglish) {
   p.platform.Pump();
   ASSERT_EQ(p.platform.Popups().size(), 1u);
   const auto& items = p.platform.Popups()[0].items;
-  ASSERT_EQ(items.size(), 6u);
+  ASSERT_EQ(items.size(), 8u);
   EXPECT_EQ(items[0], std::make_pair(UINT{ID_CHANGE_PASSWORD}, std::string("Set &Password...")));
   EXPECT_EQ(items[1].second, "&Settings...");
-  EXPECT_EQ(items[5].second, "E&xit");
+  EXPECT_EQ(items[3].second, "Usage &history...");
+  EXPECT_EQ(items[7].second, "E&xit");
 }
 
 TEST_F(EnglishUiTest, DialogMessagesAndUninstallAreEnglish) {

@@ -85,12 +85,14 @@ TEST_F(TrayAppTest, ButtonPressOnTheIconOpensTheMenuAboveTheCursor) {
   EXPECT_EQ(popup.y, 740);
   EXPECT_EQ(popup.flags, static_cast<UINT>(TPM_RIGHTBUTTON));
   EXPECT_EQ(popup.owner, p.hwnd);
-  ASSERT_EQ(popup.items.size(), 6u);
+  ASSERT_EQ(popup.items.size(), 8u);
   EXPECT_EQ(popup.items[0], std::make_pair(32771u, std::string("パスワード設定(&P)")));
   EXPECT_EQ(popup.items[1].first, 32772u);
-  EXPECT_EQ(popup.items[2].first, 0u);
-  EXPECT_EQ(popup.items[3].first, 32777u);
-  EXPECT_EQ(popup.items[5].first, 32773u);
+  EXPECT_EQ(popup.items[2].first, 32781u);
+  EXPECT_EQ(popup.items[3], std::make_pair(32780u, std::string("使用履歴(&H)...")));
+  EXPECT_EQ(popup.items[4].first, 0u);
+  EXPECT_EQ(popup.items[5].first, 32777u);
+  EXPECT_EQ(popup.items[7].first, 32773u);
   EXPECT_EQ(p.platform.ForegroundCalls(), 2);
   EXPECT_EQ(p.platform.LiveMenus(), 0) << "each menu destroyed after use";
 }
@@ -250,7 +252,7 @@ TEST_F(TrayAppTest, TrayMenuIsTheFirstOfTheFourPopups) {
   p.platform.SendMessageA(p.hwnd, WM_TRAYNOTIFY, 101, WM_RBUTTONDOWN);
   ASSERT_EQ(p.platform.Popups().size(), 1u);
   const auto& items = p.platform.Popups()[0].items;
-  ASSERT_EQ(items.size(), 6u);
+  ASSERT_EQ(items.size(), 8u);
   EXPECT_EQ(items.front().first, static_cast<UINT>(ID_CHANGE_PASSWORD));
   EXPECT_EQ(items.back().first, static_cast<UINT>(ID_QUIT));
   EXPECT_EQ(p.platform.LiveMenus(), 0);

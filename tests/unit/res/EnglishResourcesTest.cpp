@@ -40,6 +40,8 @@ TEST(EnglishResources, MenuHasTheSameCommandsInEnglish) {
   const std::vector<std::pair<UINT, std::string>> expected = {
       {ID_CHANGE_PASSWORD, "Change &Password..."},
       {ID_SETTINGS, "&Settings..."},
+      {ID_EXTRA_TIME, "&Extra time..."},
+      {ID_HISTORY, "Usage &history..."},
       {0, ""},
       {ID_UNINSTALL, "&Uninstall"},
       {0, ""},
@@ -131,6 +133,16 @@ TEST(EnglishResources, StringTableHasEveryJapaneseStringInEnglish) {
       {IDS_SERVICE_REFUSED,
        "The HourgaugeLite service is not running, so this cannot be done now."},
       {IDS_PASSWORD_LOCKED, "Too many wrong passwords. Please wait a little and try again."},
+      {IDS_HISTORY_SUMMARY,
+       "Usage history: today %d of %d min, yesterday %d min, the day before %d min"},
+      {IDS_HISTORY_WEEKDAYS, "Sun|Mon|Tue|Wed|Thu|Fri|Sat"},
+      {IDS_HISTORY_DAY, "%s\n%d/%d"},
+      {IDS_HISTORY_MINUTES, "%d min"},
+      {IDS_HISTORY_TODAY, "Today"},
+      {IDS_HISTORY_YESTERDAY, "Yesterday"},
+      {IDS_HISTORY_SESSION, "%d:%02d - %d:%02d (%d min)"},
+      {IDS_HISTORY_NONE, "(none)"},
+      {IDS_LATER_DAY_CAPTION, "Later date stored: password to keep today"},
       {IDS_NOTICE_LATER_DAY, "A day later than today is stored (was the clock or the date wrong?). "
                              "This PC turns off in 1 minute unless a parent enters the password "
                              "in HourgaugeLite."},

@@ -151,6 +151,8 @@ TEST(ResourceTexts, MainMenuFirstPopupHasTheItemsInOrder) {
   const Item expected[] = {
       {false, 32771, "パスワード変更(&P)"},
       {false, 32772, "設定変更(&S)"},
+      {false, 32781, "延長(&E)..."},
+      {false, 32780, "使用履歴(&H)..."},
       {true, 0, ""},
       {false, 32777, "アンインストール(&U)"},
       {true, 0, ""},
@@ -282,7 +284,7 @@ TEST(ResourceTexts, ControlKindsAreRecognised) {
 
 TEST(ResourceTexts, StringTable) {
   const RcResources& res = LoadRcResources();
-  ASSERT_EQ(res.strings.size(), 29u);
+  ASSERT_EQ(res.strings.size(), 38u);
   EXPECT_BYTES("Hourgauge", res.strings.at(57344));
   EXPECT_BYTES("%1 から %2 までの整数を入力してください。", res.strings.at(61714));
   EXPECT_BYTES("%1 文字以内で入力してください。", res.strings.at(61716));
@@ -322,6 +324,18 @@ TEST(ResourceTexts, StringTable) {
   EXPECT_BYTES(
       "パスワードの誤りが続いたため、しばらく受け付けません。少し待ってからやり直してください。",
       res.strings.at(IDS_PASSWORD_LOCKED));
+  // The usage history window and the later stored day's prompt.
+  EXPECT_BYTES("使用履歴: 今日 %d分 (上限 %d分)、昨日 %d分、おととい %d分",
+               res.strings.at(IDS_HISTORY_SUMMARY));
+  EXPECT_BYTES("日|月|火|水|木|金|土", res.strings.at(IDS_HISTORY_WEEKDAYS));
+  EXPECT_BYTES("%s\n%d/%d", res.strings.at(IDS_HISTORY_DAY));
+  EXPECT_BYTES("%d分", res.strings.at(IDS_HISTORY_MINUTES));
+  EXPECT_BYTES("今日の使用", res.strings.at(IDS_HISTORY_TODAY));
+  EXPECT_BYTES("昨日の使用", res.strings.at(IDS_HISTORY_YESTERDAY));
+  // The wave dash of code page 932 (0x8160) between the times.
+  EXPECT_BYTES("%d:%02d\x81\x60%d:%02d (%d分)", res.strings.at(IDS_HISTORY_SESSION));
+  EXPECT_BYTES("(なし)", res.strings.at(IDS_HISTORY_NONE));
+  EXPECT_BYTES("日付の確認: 今日を使用日にするパスワード", res.strings.at(IDS_LATER_DAY_CAPTION));
   EXPECT_BYTES("今日より後の日付が記録されています(時計か日付の誤りかもしれません)。保護者が "
                "HourgaugeLite にパスワードを入力しないと、1分後にパソコンの電源が切れます。",
                res.strings.at(IDS_NOTICE_LATER_DAY));
