@@ -31,6 +31,8 @@ BEGIN_MESSAGE_MAP(CLimitWnd, CWnd)
   ON_COMMAND(ID_EXTRA_TIME, OnExtraTime)
   ON_COMMAND(ID_QUIT, OnQuit)
   ON_COMMAND(ID_UNINSTALL, OnUninstall)
+  ON_COMMAND(ID_HISTORY, OnHistory)
+  ON_COMMAND(ID_LATER_DAY, OnLaterDay)
   ON_WM_CREATE()
   ON_MESSAGE(WM_TRAYNOTIFY, OnTrayNotify)
   ON_REGISTERED_MESSAGE(s_nTaskbarCreated, OnTaskbarCreated)
@@ -114,6 +116,7 @@ void CLimitWnd::OnTimer(UINT nIDEvent) {
       m_pFace->Poll();
     else
       m_accountant.Tick();
+    m_laterDay.Check();
   }
   CWnd::OnTimer(nIDEvent);
 }

@@ -4,6 +4,8 @@
 #pragma once
 #include "accounting/Accountant.h"
 #include "accounting/ExitWindowsPowerOff.h"
+#include "app/HistoryWnd.h"
+#include "app/LaterDayPrompt.h"
 #include "app/ServiceFace.h"
 #include "app/TrayIcon.h"
 #include "platform/framework/Wnd.h"
@@ -28,6 +30,11 @@ public:
   // With the service installed the window is its face, and the accountant
   // above never starts.
   std::unique_ptr<CServiceFace> m_pFace;
+  // The usage history (from the accountant or the face) and the later
+  // stored day's password prompt.
+  CHistoryWnd m_wndHistory{m_platform};
+  CEngineHistory m_engineHistory{m_accountant};
+  CLaterDayPrompt m_laterDay{m_platform, *this, m_accountant, m_pFace};
 
   BOOL m_bFirstPaint = TRUE;
   // Non-zero while the tick's timer runs (SetTimer's result, which Windows
@@ -53,6 +60,8 @@ protected:
   void OnExtraTime();
   void OnQuit();
   void OnUninstall();
+  void OnHistory();
+  void OnLaterDay() { m_laterDay.Ask(); }
   void PostNcDestroy() override;
 
   // Stops the countdown for good: nothing more is counted or stored.

@@ -43,6 +43,11 @@ void CLimitWnd::OnQuit() {
   CloseForGood();
 }
 
+// No password: a child may look too.
+void CLimitWnd::OnHistory() {
+  m_wndHistory.Open(m_pFace ? static_cast<HistorySource&>(*m_pFace) : m_engineHistory);
+}
+
 void CLimitWnd::OnUninstall() {
   if (m_pFace) {
     // The service removes the program and itself.

@@ -40,6 +40,14 @@ void CServiceFace::Poll() {
   m_bEverAnswered = true;
 }
 
+bool CServiceFace::ReadHistory(UsageHistory* history) {
+  return HistoryFromService(m_client, history);
+}
+
+bool CServiceFace::AcceptToday(const std::string& password) {
+  return AcceptTodayWithService(m_client, password);
+}
+
 bool CServiceFace::Available() {
   if (!m_bAnswered)
     Tell(IDS_SERVICE_REFUSED);

@@ -3,6 +3,7 @@
 // once a second and shows them, and sends the menu's commands there with
 // the password the parent typed.
 #pragma once
+#include "app/HistoryWnd.h"
 #include "app/TrayIcon.h"
 #include "commands/ServiceClient.h"
 #include "platform/framework/Wnd.h"
@@ -11,7 +12,7 @@
 
 namespace hg {
 
-class CServiceFace {
+class CServiceFace : public HistorySource {
 public:
   CServiceFace(Platform& platform, CWnd& owner, CTrayIcon& tray)
       : m_platform(platform), m_owner(owner), m_tray(tray) {}
@@ -20,6 +21,10 @@ public:
   void Poll();
   std::int32_t Remaining() const { return m_status.remaining; }
   bool PasswordSet() const { return (m_status.flags & kReplyPasswordSet) != 0; }
+  // The later stored day's minute runs in the service.
+  bool LaterDay() const { return m_bAnswered && (m_status.flags & kReplyLaterDay) != 0; }
+  bool ReadHistory(UsageHistory* history) override;
+  bool AcceptToday(const std::string& password);
 
   // The menu's commands; Exit and Uninstall are true once the service has
   // done them, and the program then ends.

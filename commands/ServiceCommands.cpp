@@ -57,6 +57,21 @@ bool SendWithPassword(CServiceClient& client, RequestKind kind, const std::strin
   return client.Ask(request, reply);
 }
 
+bool HistoryFromService(CServiceClient& client, UsageHistory* history) {
+  ServiceReply reply;
+  if (!SendWithPassword(client, RequestKind::History, {}, &reply) ||
+      reply.result != ReplyResult::Ok)
+    return false;
+  *history = reply.history;
+  return true;
+}
+
+bool AcceptTodayWithService(CServiceClient& client, const std::string& password) {
+  ServiceReply reply;
+  return SendWithPassword(client, RequestKind::AcceptToday, password, &reply) &&
+         reply.result == ReplyResult::Ok;
+}
+
 UINT CServicePasswords::CheckPassword(const std::string& typed) {
   ServiceReply reply;
   const bool answered = SendWithPassword(m_client, RequestKind::CheckPassword, typed, &reply);

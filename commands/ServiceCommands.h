@@ -44,6 +44,12 @@ UINT GiveExtraTimeWithService(Platform& platform, CServiceClient& client,
                               const std::string& password);
 // Sends a command's request with the password; 0, or the refusal to show.
 UINT Carry(CServiceClient& client, ServiceRequest& request, const std::string& password);
+// The history window's figures from the service (a History request); false
+// when it does not answer.
+bool HistoryFromService(CServiceClient& client, UsageHistory* history);
+// The later stored day's minute: the service judges the password (a wrong
+// one powers the PC off there); true once it took today as the day.
+bool AcceptTodayWithService(CServiceClient& client, const std::string& password);
 // A command that needs nothing but the password (exit, uninstall).
 bool SendWithPassword(CServiceClient& client, RequestKind kind, const std::string& password,
                       ServiceReply* reply);

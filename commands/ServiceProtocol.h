@@ -17,11 +17,17 @@ namespace hg {
 inline constexpr char kServiceName[] = "HourgaugeLite";
 inline constexpr char kServicePipeName[] = "\\\\.\\pipe\\HourgaugeLite";
 
-inline constexpr std::uint16_t kProtocolVersion = 1;
+// Version 2 added the weekday limits, the bedtime, extra time, the later
+// day's way back and the history; a tray and a service of different
+// versions refuse each other's messages.
+inline constexpr std::uint16_t kProtocolVersion = 2;
 inline constexpr std::uint32_t kRequestMagic = 0x51474748; // "HGGQ"
 inline constexpr std::uint32_t kReplyMagic = 0x52474748;   // "HGGR"
-inline constexpr std::size_t kRequestSize = 96;
-inline constexpr std::size_t kReplySize = 128;
+inline constexpr std::size_t kRequestSize = 128;
+// One size for every reply, the history's included (zeros in the others):
+// a status once a second costs the pipe a kilobyte, and the plumbing
+// never has to know what was asked.
+inline constexpr std::size_t kReplySize = 1024;
 // A password field: the typed text, NUL-terminated, zeros after it.
 inline constexpr std::size_t kWirePasswordSize = 32;
 // The largest number of minutes whose seconds fit a signed 32-bit number.
@@ -44,13 +50,13 @@ struct ServiceRequest {
   RequestKind kind = RequestKind::Status;
   bool resetToday = false;
   std::int32_t limitMinutes = 0;  // 0..kMaxWireMinutes
-  std::int32_t adjustMinutes = 0; // 0..kMaxWireMinutes
+  std::int32_t adjustMinutes = 0; // a time of day: 0..kMaxAdjustMinutes
   char password[kWirePasswordSize] = {};
   char newPassword[kWirePasswordSize] = {};
   // Settings: the weekday limits and the bedtime (each kNoDayLimit /
   // kNoBedtime or in range: 0..kMaxWireMinutes, 0..1439).
   DayRules rules;
-  std::int32_t extraMinutes = 0; // ExtraTime: kMinExtraMinutes..kMaxExtraMinutes
+  std::int32_t extraMinutes = 0; // ExtraTime: kMinExtraMinutes..kMaxExtraMinutes; else 0
 };
 
 enum class ReplyResult : std::uint16_t {

@@ -305,6 +305,93 @@ def program_seeds():
     return seeds
 
 
+class ServiceRequest(Enc):
+    """The stored state, then messages to the service's pipe
+    (fuzz/targets/FuzzServiceRequest.cpp)."""
+
+    KINDS = {"status": 1, "check-password": 2, "settings": 3, "change-password": 4, "exit": 5,
+             "uninstall": 6, "extra-time": 7, "accept-today": 8, "history": 9}
+    DAYS = {"today": 0, "later": 1, "none": 2}
+
+    def setup(self, day="today", rules=None):
+        self.pick(3, self.DAYS[day])
+        self.boolean(rules is not None)
+        if rules is not None:  # (Friday's limit is 0, bedtime is 09:01)
+            self.boolean(rules[0]).boolean(rules[1])
+        return self
+
+    def request(self, kind, connection=1, reset=False, limit=60, adjust=0, right=True,
+                new_password=b"", rules=None, extra=0, damage=None, wait=0):
+        self.int(1, 3, connection).boolean(True)
+        self.int(1, 9, self.KINDS[kind]).boolean(reset).int(0, 2000, limit).int(0, 1500, adjust)
+        self.boolean(right).bytes(12, new_password)
+        self.boolean(rules is not None)
+        if rules is not None:  # seven weekday limits (-1: none), then the bedtime
+            for limit_of_day in rules[:7]:
+                self.int(-1, 1500, limit_of_day)
+            self.int(-1, 1440, rules[7])
+        if kind != "extra-time":
+            self.byte(0 if extra else 16)
+        if kind == "extra-time" or extra:
+            self.int(0, 1441, extra)
+        if damage is None:
+            self.byte(64)
+        else:
+            self.byte(0).int(0, 127, damage[0]).byte(damage[1])
+        return self.int(0, 3, wait)
+
+    def raw(self, data, connection=1, wait=0):
+        self.int(1, 3, connection).boolean(False).bytes(136, data)
+        return self.int(0, 3, wait)
+
+
+def statuses(seed, count):
+    """A tray's status requests, three seconds apart."""
+    for _ in range(count):
+        seed.request("status", wait=3)
+    return seed
+
+
+def service_request_seeds():
+    week = [180, -1, -1, 0, -1, 90, 240, 21 * 60]
+    s = ServiceRequest
+    return {
+        "seed-status": s().setup().request("status"),
+        "seed-garbage": s().setup().raw(b"\x48\x47\x47\x51" + b"\x00" * 60, wait=1)
+        .raw(b"x" * 136),
+        "seed-settings-right-password": s().setup().request("settings", limit=90, adjust=30),
+        "seed-wrong-then-right": s().setup().request("settings", right=False, limit=0, wait=2)
+        .request("settings", limit=0),
+        "seed-change-password": s().setup().request("change-password", new_password=b"new"),
+        "seed-exit": s().setup().request("exit", wait=3).request("status"),
+        "seed-uninstall": s().setup().request("uninstall"),
+        "seed-one-byte-changed": s().setup().request("status", damage=(4, 1)),
+        "seed-settings-week": s().setup().request("settings", limit=60, rules=week, wait=1)
+        .request("status", connection=2).request("history", connection=2),
+        "seed-settings-week-out-of-range": s().setup().request(
+            "settings", rules=[1500, -1, -1, -1, -1, -1, -1, 1440]),
+        "seed-extra-time": s().setup().request("extra-time", extra=15, wait=1)
+        .request("status"),
+        "seed-extra-time-wrong-then-edges": s().setup().request("extra-time", right=False,
+                                                                 extra=15, wait=2)
+        .request("extra-time", extra=1, wait=2).request("extra-time", extra=1440, wait=2)
+        .request("extra-time", extra=1441).request("extra-time", extra=0),
+        "seed-extra-with-settings": s().setup().request("settings", extra=5),
+        "seed-history": s().setup(rules=(True, False)).request("history", right=False)
+        .request("history", connection=2, wait=1).request("history"),
+        "seed-later-day-accepted": s().setup(day="later").request("status", wait=3)
+        .request("accept-today").request("status"),
+        "seed-later-day-refused": s().setup(day="later").request("accept-today", right=False,
+                                                                  wait=3).request("status"),
+        "seed-later-day-runs-out": statuses(s().setup(day="later"), 22),
+        "seed-accept-on-an-ordinary-day": s().setup().request("accept-today", right=False,
+                                                               wait=2).request("accept-today"),
+        "seed-first-day": s().setup(day="none").request("history").request("status"),
+        "seed-bedtime-reached": statuses(s().setup(rules=(False, True)), 22)
+        .request("extra-time", extra=30),
+    }
+
+
 def event_record(event_id, time, number=1):
     source, computer = b"EventLog\0", b"SIM\0"
     body = 56 + len(source) + len(computer)
@@ -391,6 +478,7 @@ def main():
             "seed-empty": b"",
         },
         "Program": {name: bytes(p.out) for name, p in program_seeds().items()},
+        "ServiceRequest": {name: bytes(r.out) for name, r in service_request_seeds().items()},
     }
     for target, files in seeds.items():
         folder = os.path.join(HERE, "corpus", target)

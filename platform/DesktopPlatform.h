@@ -105,6 +105,10 @@ public:
   virtual BOOL DeleteObject(Handle object) = 0;
   virtual int SetBkMode(Handle dc, int mode) = 0;
   virtual int DrawTextW(Handle dc, const char* text, Rect* rect, UINT format) = 0;
+  // CreateSolidBrush: a brush of one colour (0x00BBGGRR, as COLORREF).
+  virtual Handle CreateSolidBrush(DWORD color) = 0;
+  // FillRect: the rectangle, its right and bottom edges excluded.
+  virtual int FillRect(Handle dc, const Rect* rect, Handle brush) = 0;
   // A window title in the program's text (the controls of the dialogs keep
   // SetWindowTextA: their texts are what the parent typed).
   virtual BOOL SetWindowTextW(Hwnd hwnd, const char* text) = 0;

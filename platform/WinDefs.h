@@ -194,6 +194,8 @@ inline constexpr Handle kInvalidHandle = ~Handle{0}; // INVALID_HANDLE_VALUE
 #define WM_RBUTTONDBLCLK           0x0206
 #define WM_MBUTTONDOWN             0x0207
 #define WM_USER                    0x0400
+#define WM_KEYDOWN                 0x0100
+#define VK_ESCAPE                  0x1B
 #define EM_SETSEL                  0x00B1
 #define EM_LIMITTEXT               0x00C5
 #define BN_CLICKED                 0
@@ -207,6 +209,7 @@ inline constexpr Handle kInvalidHandle = ~Handle{0}; // INVALID_HANDLE_VALUE
 #define SW_SHOW                    5
 #define SW_MINIMIZE                6
 #define SW_SHOWNOACTIVATE          4
+#define SW_RESTORE                 9
 
 #define CS_DBLCLKS                 0x0008
 #define WS_OVERLAPPEDWINDOW        0x00CF0000L
@@ -215,6 +218,10 @@ inline constexpr Handle kInvalidHandle = ~Handle{0}; // INVALID_HANDLE_VALUE
 #define WS_DISABLED                0x08000000L
 #define WS_POPUP                   0x80000000L
 #define WS_BORDER                  0x00800000L
+#define CW_USEDEFAULT              ((int)0x80000000)
+#define WS_CAPTION                 0x00C00000L
+#define WS_SYSMENU                 0x00080000L
+#define WS_MINIMIZEBOX             0x00020000L
 #define WS_EX_TOPMOST              0x00000008L
 #define WS_EX_TOOLWINDOW           0x00000080L
 #define WS_EX_NOACTIVATE           0x08000000L
@@ -225,6 +232,7 @@ inline constexpr Handle kInvalidHandle = ~Handle{0}; // INVALID_HANDLE_VALUE
 #define DT_SINGLELINE              0x00000020
 #define DT_NOPREFIX                0x00000800
 #define FW_BOLD                    700
+#define FW_NORMAL                  400
 #define WHITE_BRUSH                0
 #define ES_PASSWORD                0x0020L
 

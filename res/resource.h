@@ -35,6 +35,7 @@
 #define ID_UNINSTALL 32777
 #define ID_HISTORY 32780    // the usage history window; no password
 #define ID_EXTRA_TIME 32781 // extra time for today, under the password
+#define ID_LATER_DAY 32782  // on no menu: the window's own, the later stored day's prompt
 #define ID_APP_EXIT 57665
 
 // The framework's standard commands of the menu's further popups, which the
@@ -83,6 +84,18 @@
 #define IDS_SERVICE_REFUSED 226      // a command the service could not carry out
 #define IDS_PASSWORD_LOCKED 227      // too many wrong passwords
 
+// The usage history window and the later stored day's minute.
+#define IDS_HISTORY_SUMMARY 230   // the window's title, for screen readers: today's use and limit, two days before
+#define IDS_HISTORY_WEEKDAYS 231  // the weekdays' short names, Sunday first, '|' between
+#define IDS_HISTORY_DAY 232       // under a bar: "%s" weekday, "%d/%d" month and day
+#define IDS_HISTORY_MINUTES 233   // a bar's figure: "%d" minutes
+#define IDS_HISTORY_TODAY 234     // the heading of today's sessions
+#define IDS_HISTORY_YESTERDAY 235 // the heading of yesterday's sessions
+#define IDS_HISTORY_SESSION 236   // a session: "%d:%02d" start, "%d:%02d" end, "%d" minutes
+#define IDS_HISTORY_NONE 237      // a list without sessions
+#define IDS_LATER_DAY_CAPTION 238 // the password prompt of the later stored day's minute
 // Extra time, the limits by day and the settings' question.
 #define IDS_SETTINGS_POWER_OFF 240 // Yes/No: these settings turn the PC off now
 #define IDS_BEDTIME_FORMAT 241     // the bedtime field is not a time of day
+// The service's message for the later stored day's minute.
+#define IDS_NOTICE_LATER_DAY 250

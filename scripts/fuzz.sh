@@ -6,7 +6,7 @@
 #   scripts/fuzz.sh merge TARGET|all
 #
 # Targets: StoredNumber TimeText Scramble EventRecord Program FormatText
-# ScanText (default: all).
+# ScanText ServiceRequest (default: all).
 # RUNS is the number of executions per target (default 100000; 0 only replays
 # the corpus); a number ending in "s" is a time limit per target instead.
 # Each target starts from the committed seeds in fuzz/corpus/<Target>/ (never
@@ -17,7 +17,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-all=(StoredNumber TimeText Scramble EventRecord Program FormatText ScanText)
+all=(StoredNumber TimeText Scramble EventRecord Program FormatText ScanText ServiceRequest)
 mode=run
 if [ "${1:-}" = merge ]; then
   mode=merge

@@ -32,9 +32,25 @@ constexpr std::int64_t kTrayRestartEveryMs = 30000;
 constexpr int kMaxTicksPerWake = 3600;
 constexpr DWORD kMaxSessions = 16;
 constexpr DWORD kSessionMessageTimeoutSeconds = 60;
+// A history is a recount of the event log: one made this recently answers
+// the next request too, so a program asking in a loop costs a recount a
+// second at most.
+constexpr std::int64_t kHistoryReuseMs = 1000;
 
 std::int32_t WireMinutes(std::int32_t minutes) {
   return std::clamp(minutes, 0, kMaxWireMinutes);
+}
+
+// The rules as the reply may carry them: a stored limit past what the wire
+// holds is the largest it holds.
+DayRules WireRules(const DayRules& rules) {
+  DayRules wire = rules;
+  for (std::int32_t& limit : wire.weekdayLimit)
+    if (limit != kNoDayLimit)
+      limit = WireMinutes(limit);
+  if (wire.bedtime < 0 || wire.bedtime >= kMinutesPerDay)
+    wire.bedtime = kNoBedtime;
+  return wire;
 }
 
 } // namespace
@@ -114,6 +130,9 @@ public:
     ServiceReply reply;
     if (request.kind == RequestKind::Status) {
       m_nLastTrayMs = now;
+    } else if (request.kind == RequestKind::History) {
+      // No password: a child may look at the days too.
+      FillHistory(now, reply);
     } else {
       auto found = m_connections.try_emplace(connection, kNeverTried).first;
       const std::string stored = ReadText(reg::kPassword);
@@ -123,6 +142,11 @@ public:
         break;
       case PasswordVerdict::Wrong:
         reply.result = ReplyResult::WrongPassword;
+        // The later stored day's minute ends at a wrong password as at no
+        // password at all.
+        if (request.kind == RequestKind::AcceptToday && m_accountant != nullptr &&
+            m_accountant->LaterDayPending())
+          m_accountant->RefuseToday();
         break;
       case PasswordVerdict::TooSoon:
       case PasswordVerdict::LockedOut:
@@ -173,6 +197,7 @@ private:
     m_bPaused = false;
     m_accountant.reset(); // the display and power-off outlive it
     m_accountant = std::make_unique<CAccountant>(m_zone, *this, m_display);
+    m_bHistoryValid = false;
     m_accountant->Start();
     m_nLastTickMs = NowMs();
   }
@@ -185,6 +210,14 @@ private:
       m_bTimeUpSent = false;
     if (m_display.m_nNoticeNumber != notices && TrayGone(now))
       SendToSessions(BalloonText(m_display.m_balloon));
+    // The later stored day's minute: with no tray to ask for the password,
+    // the sessions hear why the PC is about to go off, once.
+    if (!m_display.m_bLaterDay)
+      m_bLaterDaySent = false;
+    else if (!m_bLaterDaySent && TrayGone(now)) {
+      SendToSessions(IDS_NOTICE_LATER_DAY);
+      m_bLaterDaySent = true;
+    }
   }
 
   void SendToSessions(UINT textId) {
@@ -235,11 +268,25 @@ private:
     switch (request.kind) {
     case RequestKind::Status:
     case RequestKind::CheckPassword:
+    case RequestKind::History:
       break;
     case RequestKind::Settings:
       if (m_accountant == nullptr)
         StartAccounting();
-      m_accountant->ApplySettings(request.limitMinutes, request.adjustMinutes, request.resetToday);
+      m_accountant->ApplySettings(request.limitMinutes, request.adjustMinutes, request.resetToday,
+                                  request.rules);
+      break;
+    case RequestKind::ExtraTime:
+      if (m_accountant == nullptr)
+        StartAccounting();
+      m_accountant->AddExtraTime(request.extraMinutes);
+      break;
+    case RequestKind::AcceptToday:
+      // Only within the minute: afterwards the day is settled either way.
+      if (m_accountant != nullptr && m_accountant->LaterDayPending())
+        m_accountant->AcceptToday();
+      else
+        error = ERROR_NOT_READY;
       break;
     case RequestKind::ChangePassword:
       error = ChangePassword(request.newPassword);
@@ -248,11 +295,6 @@ private:
       Save();
       m_accountant.reset();
       m_bPaused = true;
-      break;
-    case RequestKind::ExtraTime:
-    case RequestKind::AcceptToday:
-    case RequestKind::History:
-      error = ERROR_CALL_NOT_IMPLEMENTED; // not taken by this version
       break;
     case RequestKind::Uninstall:
       Save();
@@ -263,9 +305,30 @@ private:
       }
       break;
     }
+    m_bHistoryValid = false;
     if (error != ERROR_SUCCESS) {
       reply.result = ReplyResult::Failed;
       reply.error = error;
+    }
+  }
+
+  void FillHistory(std::int64_t now, ServiceReply& reply) {
+    if (m_accountant == nullptr) {
+      reply.result = ReplyResult::Failed;
+      reply.error = ERROR_NOT_READY; // paused, or nobody signed in yet
+      return;
+    }
+    if (!m_bHistoryValid || now - m_nHistoryMs >= kHistoryReuseMs) {
+      m_history = UsageHistory{};
+      m_accountant->History(&m_history);
+      m_nHistoryMs = now;
+      m_bHistoryValid = true;
+    }
+    reply.history = m_history;
+    for (int i = 0; i < kUsageDays; ++i) {
+      reply.history.usage[i] = std::max(reply.history.usage[i], 0);
+      reply.history.weekday[i] = std::clamp(reply.history.weekday[i], 0, kWeekdays - 1);
+      reply.history.limit[i] = WireMinutes(reply.history.limit[i]);
     }
   }
 
@@ -292,6 +355,11 @@ private:
       reply.remaining = m_display.m_nRemaining;
       reply.limitMinutes = WireMinutes(m_accountant->LimitTime());
       reply.adjustMinutes = WireMinutes(m_accountant->AdjustTime());
+      reply.everyDayLimit = WireMinutes(m_accountant->EveryDayLimit());
+      reply.credit = m_accountant->LastTimeAdjust();
+      reply.rules = WireRules(m_accountant->Rules());
+      if (m_accountant->LaterDayPending())
+        reply.flags |= kReplyLaterDay;
     }
     reply.noticeNumber = m_display.m_nNoticeNumber;
     reply.balloon = static_cast<std::uint16_t>(m_display.m_balloon);
@@ -318,6 +386,11 @@ private:
   bool m_bStop = false;
   bool m_bPowerOffThisTick = false;
   bool m_bTimeUpSent = false;
+  bool m_bLaterDaySent = false;
+  // The last history made, and when (awake milliseconds).
+  UsageHistory m_history;
+  std::int64_t m_nHistoryMs = 0;
+  bool m_bHistoryValid = false;
 };
 
 CHourgaugeService::CHourgaugeService(Platform& platform)

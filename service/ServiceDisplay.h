@@ -20,6 +20,7 @@ public:
   }
   void ShowNotice(const Notice& notice) override {
     m_nCountdown = notice.countdown;
+    m_bLaterDay = notice.laterDay;
     if (notice.balloon != Balloon::None) {
       m_balloon = notice.balloon;
       ++m_nNoticeNumber;
@@ -30,6 +31,9 @@ public:
   std::int32_t m_nUsage[kUsageDays] = {};
   std::int32_t m_nDate[kUsageDays] = {};
   std::int64_t m_nCountdown = -1;
+  // The countdown is the later stored day's minute, which a parent's
+  // password can end.
+  bool m_bLaterDay = false;
   Balloon m_balloon = Balloon::None;
   std::uint32_t m_nNoticeNumber = 0;
 };

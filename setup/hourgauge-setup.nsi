@@ -14,6 +14,12 @@
 ; Setup options (all optional; /S runs without any window):
 ;   /S                 silent: no pages, no questions
 ;   /LIMIT=MINUTES     the daily limit, 0 to 35791394 (decimal digits)
+;   /LIMITSUN=MINUTES .. /LIMITSAT=MINUTES (SUN MON TUE WED THU FRI SAT)
+;                      that weekday's own limit, 0 to 35791394; empty
+;                      (/LIMITSAT=) clears it: the day takes the daily limit
+;   /BEDTIME=HH:MM     the bedtime, 00:00 to 23:59 (H:MM too, stored as
+;                      HH:MM); from then until the accounting day ends the
+;                      day counts as spent; empty (/BEDTIME=) clears it
 ;   /PASSWORD=TEXT     the settings password, 1 to 8 printable ASCII characters;
 ;                      quote it (/PASSWORD="a/b c" or "/PASSWORD=a/b c") when it
 ;                      holds a slash or blanks
@@ -27,7 +33,11 @@
 ;                      chosen before, or on a first install to the zone set now
 ;   /D=FOLDER          another install folder (NSIS's own option; must be last);
 ;                      with the service it must lie inside Program Files
-; Without /LIMIT or /PASSWORD a silent setup keeps what is stored already.
+; Without /LIMIT, /LIMITxxx, /BEDTIME or /PASSWORD a silent setup keeps
+; what is stored already: an upgrade writes only the values asked for.
+; Neither a silent nor an interactive setup writes the count (LastDate,
+; LastTime): the program's first start finds no stored day and gives today's
+; allowance from that moment.
 ; A refused option ends the setup with exit code 2, before anything changes.
 ; A step that fails (the key's rights, the service) is said in a box and
 ; ends the setup with exit code 3; setup.log tells which call failed.
@@ -103,6 +113,35 @@ Var HgServiceCheck
 Var HgZoneCheck
 Var HgFailures    ; the failed steps' texts, one a line
 Var HgValueFailed ; 1: a value of the program key could not be written
+Var HgBedtime      ; bedtime to store ("HH:MM", "" for none)
+Var HgBedtimeGiven ; 1: store HgBedtime
+Var HgBedtimeShown ; what the page showed
+Var HgBedtimeEdit
+Var HgBedtimePending
+Var HgLimitPending
+
+; Each weekday's own limit: HgLimitSun ... HgLimitSat, the text to store
+; ("" for none: the daily limit), stored only when given (an option, or a
+; field the parent changed), so that an upgrade keeps what it was not asked
+; to change.
+!macro HG_DAY_VARS day upper index
+  Var HgLimit${day}
+  Var HgLimit${day}Given
+  Var HgLimit${day}Shown
+  Var HgLimit${day}Edit
+  Var HgLimit${day}Pending ; the field's text while the page is checked
+!macroend
+; Sunday first, as the program numbers the weekdays.
+!macro HG_FOR_EACH_DAY macro
+  !insertmacro ${macro} Sun SUN 0
+  !insertmacro ${macro} Mon MON 1
+  !insertmacro ${macro} Tue TUE 2
+  !insertmacro ${macro} Wed WED 3
+  !insertmacro ${macro} Thu THU 4
+  !insertmacro ${macro} Fri FRI 5
+  !insertmacro ${macro} Sat SAT 6
+!macroend
+!insertmacro HG_FOR_EACH_DAY HG_DAY_VARS
 
 ; The command line, with "/PASSWORD=text" (how scripting tools and Wine quote
 ; an argument that holds blanks) turned into /PASSWORD="text", the form
@@ -176,6 +215,91 @@ Function HgIsMinutes
       StrCpy $0 0
     ${Else}
       StrCpy $0 1
+    ${EndIf}
+  ${EndIf}
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Stack: text -> 1 when it is a weekday's limit: empty (none) or minutes.
+Function HgIsDayLimit
+  Exch $0
+  ${If} $0 == ""
+    StrCpy $0 1
+  ${Else}
+    Push $0
+    Call HgIsMinutes
+    Pop $0
+  ${EndIf}
+  Exch $0
+FunctionEnd
+
+; Stack: one character -> its digit 0 to 9, or -1.
+Function HgDigit
+  Exch $0
+  Push $0
+  Call HgCharCode
+  Pop $0
+  ${If} $0 < 0x30
+  ${OrIf} $0 > 0x39
+    StrCpy $0 -1
+  ${Else}
+    IntOp $0 $0 - 0x30
+  ${EndIf}
+  Exch $0
+FunctionEnd
+
+; Stack: text -> the bedtime as the program stores it, "HH:MM" from 00:00
+; to 23:59 ("H:MM" gets its leading zero), "" for an empty text (none), or
+; "error" for any other text. Digits are compared one by one: IntOp would
+; read "08" as octal.
+Function HgBedtimeText
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  StrLen $1 $0
+  ${If} $1 = 4
+    StrCpy $0 "0$0"
+    StrCpy $1 5
+  ${EndIf}
+  ${If} $0 == ""
+    ; none
+  ${ElseIf} $1 <> 5
+    StrCpy $0 error
+  ${Else}
+    StrCpy $3 $0 1 2
+    StrCpy $2 $0 1 0
+    Push $2
+    Call HgDigit
+    Pop $2
+    StrCpy $1 $0 1 1
+    Push $1
+    Call HgDigit
+    Pop $1
+    ${If} $3 != ":"
+    ${OrIf} $2 < 0
+    ${OrIf} $1 < 0
+      StrCpy $0 error
+    ${Else}
+      IntOp $2 $2 * 10
+      IntOp $2 $2 + $1
+      StrCpy $3 $0 1 3
+      Push $3
+      Call HgDigit
+      Pop $3
+      StrCpy $1 $0 1 4
+      Push $1
+      Call HgDigit
+      Pop $1
+      ${If} $2 > 23
+      ${OrIf} $3 < 0
+      ${OrIf} $3 > 5
+      ${OrIf} $1 < 0
+        StrCpy $0 error
+      ${EndIf}
     ${EndIf}
   ${EndIf}
   Pop $3
@@ -263,6 +387,23 @@ FunctionEnd
 
 ; --- install -------------------------------------------------------------------
 
+; /LIMITSUN= .. /LIMITSAT=: a weekday's own limit, empty for none.
+!macro HG_DAY_OPTION day upper index
+  StrCpy $HgLimit${day}Given 0
+  ClearErrors
+  ${GetOptions} $R0 "/LIMIT${upper}=" $R1
+  ${IfNot} ${Errors}
+    Push $R1
+    Call HgIsDayLimit
+    Pop $R2
+    ${If} $R2 <> 1
+      !insertmacro HG_REFUSE_OPTION "$(HG_BAD_OPTION) /LIMIT${upper}=$R1$\r$\n$(HG_BAD_DAY_LIMIT)"
+    ${EndIf}
+    StrCpy $HgLimit${day} $R1
+    StrCpy $HgLimit${day}Given 1
+  ${EndIf}
+!macroend
+
 Function .onInit
   SetRegView 32
   !insertmacro MUI_LANGDLL_DISPLAY
@@ -297,6 +438,22 @@ Function .onInit
       !insertmacro HG_REFUSE_OPTION "$(HG_BAD_OPTION) /PASSWORD=$\r$\n$(HG_BAD_PASSWORD)"
     ${EndIf}
     StrCpy $HgPassword $R1
+  ${EndIf}
+
+  !insertmacro HG_FOR_EACH_DAY HG_DAY_OPTION
+
+  StrCpy $HgBedtimeGiven 0
+  ClearErrors
+  ${GetOptions} $R0 "/BEDTIME=" $R1
+  ${IfNot} ${Errors}
+    Push $R1
+    Call HgBedtimeText
+    Pop $R2
+    ${If} $R2 == error
+      !insertmacro HG_REFUSE_OPTION "$(HG_BAD_OPTION) /BEDTIME=$R1$\r$\n$(HG_BAD_BEDTIME)"
+    ${EndIf}
+    StrCpy $HgBedtime $R2
+    StrCpy $HgBedtimeGiven 1
   ${EndIf}
 
   ClearErrors
@@ -338,6 +495,54 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
+; The page of the limits and the password. The weekday fields and the
+; bedtime show what is stored (or what an option gave); only a field the
+; parent changed is stored, so an upgrade keeps the others as they are.
+; nsDialogs numbers the controls from 1200 in the order made: 1201 the
+; limit, 1203 the bedtime, 1206 + 2 x weekday (Sunday first) the weekdays'
+; limits, 1220 the password, 1222 its confirmation.
+!define HG_DAY_COLUMN_U 42
+
+; A weekday's label and field in its column.
+!macro HG_DAY_FIELD day upper index
+  IntOp $2 ${index} * ${HG_DAY_COLUMN_U}
+  ${NSD_CreateLabel} $2u 39u 40u 9u "$(HG_DAY_${upper})"
+  Pop $0
+  ${If} $HgLimit${day}Given = 1
+    StrCpy $1 $HgLimit${day}
+  ${Else}
+    ReadRegStr $1 HKLM "${HG_PROGRAM_KEY}" "LimitTime${day}"
+  ${EndIf}
+  StrCpy $HgLimit${day}Shown $1
+  ${NSD_CreateNumber} $2u 49u 38u 12u "$1"
+  Pop $HgLimit${day}Edit
+  ${NSD_Edit_SetTextLimit} $HgLimit${day}Edit 8
+!macroend
+
+; A changed weekday field: checked, and kept to be stored.
+!macro HG_DAY_FIELD_LEAVE day upper index
+  ${NSD_GetText} $HgLimit${day}Edit $1
+  ${If} $1 S!= $HgLimit${day}Shown
+    Push $1
+    Call HgIsDayLimit
+    Pop $0
+    ${If} $0 <> 1
+      MessageBox MB_ICONEXCLAMATION|MB_OK "$(HG_DAY_${upper}): $(HG_BAD_DAY_LIMIT)"
+      ${NSD_SetFocus} $HgLimit${day}Edit
+      Abort
+    ${EndIf}
+  ${EndIf}
+  StrCpy $HgLimit${day}Pending $1
+!macroend
+
+; A field that differs from what the page showed is stored.
+!macro HG_DAY_FIELD_TAKE day upper index
+  ${If} $HgLimit${day}Pending S!= $HgLimit${day}Shown
+    StrCpy $HgLimit${day} $HgLimit${day}Pending
+    StrCpy $HgLimit${day}Given 1
+  ${EndIf}
+!macroend
+
 Function HgSettingsPage
   !insertmacro MUI_HEADER_TEXT "$(HG_SETTINGS_TITLE)" "$(HG_SETTINGS_SUBTITLE)"
   nsDialogs::Create 1018
@@ -353,28 +558,44 @@ Function HgSettingsPage
   ${If} $1 == ""
     StrCpy $1 60
   ${EndIf}
-  ${NSD_CreateLabel} 0 0 100% 12u "$(HG_LIMIT_LABEL)"
+  ${NSD_CreateLabel} 0 0 145u 10u "$(HG_LIMIT_LABEL)"
   Pop $0
-  ${NSD_CreateNumber} 0 13u 60u 12u "$1"
+  ${NSD_CreateNumber} 0 11u 50u 12u "$1"
   Pop $HgLimitEdit
   ${NSD_Edit_SetTextLimit} $HgLimitEdit 8
 
-  ${NSD_CreateLabel} 0 36u 100% 12u "$(HG_PASSWORD_LABEL)"
+  ${If} $HgBedtimeGiven = 1
+    StrCpy $1 $HgBedtime
+  ${Else}
+    ReadRegStr $1 HKLM "${HG_PROGRAM_KEY}" "Bedtime"
+  ${EndIf}
+  StrCpy $HgBedtimeShown $1
+  ${NSD_CreateLabel} 150u 0 150u 10u "$(HG_BEDTIME_LABEL)"
   Pop $0
-  ${NSD_CreatePassword} 0 49u 100u 12u "$HgPassword"
+  ${NSD_CreateText} 150u 11u 40u 12u "$1"
+  Pop $HgBedtimeEdit
+  ${NSD_Edit_SetTextLimit} $HgBedtimeEdit 5
+
+  ${NSD_CreateLabel} 0 28u 100% 10u "$(HG_DAY_LIMITS_LABEL)"
+  Pop $0
+  !insertmacro HG_FOR_EACH_DAY HG_DAY_FIELD
+
+  ${NSD_CreateLabel} 0 66u 100% 10u "$(HG_PASSWORD_LABEL)"
+  Pop $0
+  ${NSD_CreatePassword} 0 77u 100u 12u "$HgPassword"
   Pop $HgPasswordEdit
   ${NSD_Edit_SetTextLimit} $HgPasswordEdit ${HG_PASSWORD_MAX}
-  ${NSD_CreateLabel} 0 66u 100% 12u "$(HG_CONFIRM_LABEL)"
+  ${NSD_CreateLabel} 0 92u 100% 10u "$(HG_CONFIRM_LABEL)"
   Pop $0
-  ${NSD_CreatePassword} 0 79u 100u 12u "$HgPassword"
+  ${NSD_CreatePassword} 0 103u 100u 12u "$HgPassword"
   Pop $HgConfirmEdit
   ${NSD_Edit_SetTextLimit} $HgConfirmEdit ${HG_PASSWORD_MAX}
 
   ReadRegStr $1 HKLM "${HG_PROGRAM_KEY}" "PASSWORD"
   ${If} $1 == ""
-    ${NSD_CreateLabel} 0 100u 100% 24u "$(HG_PASSWORD_NONE)"
+    ${NSD_CreateLabel} 0 119u 100% 20u "$(HG_PASSWORD_NONE)"
   ${Else}
-    ${NSD_CreateLabel} 0 100u 100% 24u "$(HG_PASSWORD_KEEP)"
+    ${NSD_CreateLabel} 0 119u 100% 20u "$(HG_PASSWORD_KEEP)"
   ${EndIf}
   Pop $0
   nsDialogs::Show
@@ -387,15 +608,42 @@ Function HgSettingsPageLeave
   Pop $0
   ${If} $0 <> 1
     MessageBox MB_ICONEXCLAMATION|MB_OK "$(HG_BAD_LIMIT)"
+    ${NSD_SetFocus} $HgLimitEdit
     Abort
   ${EndIf}
+  StrCpy $HgLimitPending $1
+
+  ${NSD_GetText} $HgBedtimeEdit $1
+  ${If} $1 S!= $HgBedtimeShown
+    Push $1
+    Call HgBedtimeText
+    Pop $1
+    ${If} $1 == error
+      MessageBox MB_ICONEXCLAMATION|MB_OK "$(HG_BAD_BEDTIME)"
+      ${NSD_SetFocus} $HgBedtimeEdit
+      Abort
+    ${EndIf}
+  ${EndIf}
+  StrCpy $HgBedtimePending $1
+
+  !insertmacro HG_FOR_EACH_DAY HG_DAY_FIELD_LEAVE
+
   ${NSD_GetText} $HgPasswordEdit $2
   ${NSD_GetText} $HgConfirmEdit $3
   ${If} $2 S!= $3
     MessageBox MB_ICONEXCLAMATION|MB_OK "$(HG_PASSWORD_MISMATCH)"
     Abort
   ${EndIf}
-  ${If} $2 != ""
+  ${If} $2 == ""
+    ; Without a password anyone may open the settings, and a child may set
+    ; a password of their own: a first install asks for one.
+    ReadRegStr $0 HKLM "${HG_PROGRAM_KEY}" "PASSWORD"
+    ${If} $0 == ""
+      MessageBox MB_ICONEXCLAMATION|MB_OK "$(HG_PASSWORD_REQUIRED)"
+      ${NSD_SetFocus} $HgPasswordEdit
+      Abort
+    ${EndIf}
+  ${Else}
     Push $2
     Call HgIsPasswordText
     Pop $0
@@ -404,8 +652,15 @@ Function HgSettingsPageLeave
       Abort
     ${EndIf}
   ${EndIf}
-  StrCpy $HgLimit $1
+
+  ; Every field passed: what the page holds is what the setup stores.
+  StrCpy $HgLimit $HgLimitPending
   StrCpy $HgPassword $2
+  ${If} $HgBedtimePending S!= $HgBedtimeShown
+    StrCpy $HgBedtime $HgBedtimePending
+    StrCpy $HgBedtimeGiven 1
+  ${EndIf}
+  !insertmacro HG_FOR_EACH_DAY HG_DAY_FIELD_TAKE
 FunctionEnd
 
 ; The service: what it protects, ticked unless /NOSERVICE; and the time
@@ -478,6 +733,13 @@ Function HgServicePageLeave
   ${EndIf}
 FunctionEnd
 
+; A weekday's own limit, when given ("" for none: the daily limit).
+!macro HG_WRITE_DAY_LIMIT day upper index
+  ${If} $HgLimit${day}Given = 1
+    !insertmacro HG_WRITE_VALUE LimitTime${day} "$HgLimit${day}" "$\"$HgLimit${day}$\""
+  ${EndIf}
+!macroend
+
 Section "-Install"
   SetOutPath "$INSTDIR"
   FileOpen $HgLogFile "$INSTDIR\${HG_LOG_NAME}" w
@@ -537,6 +799,10 @@ Section "-Install"
   StrCpy $HgValueFailed 0
   ${If} $HgLimit != ""
     !insertmacro HG_WRITE_VALUE LimitTime "$HgLimit" "$HgLimit"
+  ${EndIf}
+  !insertmacro HG_FOR_EACH_DAY HG_WRITE_DAY_LIMIT
+  ${If} $HgBedtimeGiven = 1
+    !insertmacro HG_WRITE_VALUE Bedtime "$HgBedtime" "$\"$HgBedtime$\""
   ${EndIf}
   ${If} $HgPassword != ""
     Push $HgPassword

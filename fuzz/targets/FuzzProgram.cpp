@@ -6,6 +6,7 @@
 // length), so no input can keep the simulation running for long.
 #include "ProgramHarness.h"
 #include "accounting/AccountingTime.h"
+#include "accounting/DayRules.h"
 #include "accounting/TimeText.h"
 #include "commands/Scramble.h"
 #include "fuzz/targets/FuzzInput.h"
@@ -116,7 +117,8 @@ private:
     Trace("zone %s, clock %lld\n", zone, static_cast<long long>(m_p.platform.Now()));
     for (const char* name :
          {reg::kLimitTime, reg::kLastDate, reg::kLastTime, reg::kLastTimeAdjust, reg::kAdjustTime,
-          reg::kDayTotal, reg::kStartTime, reg::kEndTime, reg::kPassword})
+          reg::kDayTotal, reg::kStartTime, reg::kEndTime, reg::kPassword, reg::kBedtime,
+          reg::kLimitTimeOfWeekday[m_in.Int(0, kWeekdays - 1)]})
       SetValue(name);
     SetEventLog();
     SetFaults();
@@ -164,6 +166,13 @@ private:
       return m_in.Pick(kAdjusts);
     if (name == reg::kPassword)
       return ScramblePassword(m_in.Pick(kPasswords));
+    if (name == reg::kBedtime) {
+      char bedtime[kBedtimeTextSize];
+      FormatBedtime(static_cast<std::int32_t>(m_in.Int(0, kMinutesPerDay - 1)), bedtime);
+      return bedtime;
+    }
+    if (name.rfind("LimitTime", 0) == 0) // a weekday's own limit
+      return m_in.Pick(kLimits);
     if (name == reg::kDayTotal) {
       std::string list;
       for (std::int64_t i = m_in.Int(1, 9); i > 0; --i) {

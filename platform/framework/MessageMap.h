@@ -76,6 +76,8 @@ protected:                                                                      
   HG_MSG_ENTRY(WM_QUERYENDSESSION, 0, return self->OnQueryEndSession();)
 #define ON_WM_ENDSESSION()                                                                         \
   HG_MSG_ENTRY(WM_ENDSESSION, 0, self->OnEndSession(static_cast<::hg::BOOL>(wParam)); return 0;)
+#define ON_WM_KEYDOWN()                                                                            \
+  HG_MSG_ENTRY(WM_KEYDOWN, 0, self->OnKeyDown(static_cast<::hg::UINT>(wParam)); return 0;)
 #define ON_COMMAND(id, memberFxn) HG_MSG_ENTRY(WM_COMMAND, id, self->memberFxn(); return 0;)
 #define ON_BN_CLICKED(id, memberFxn) ON_COMMAND(id, memberFxn)
 #define ON_MESSAGE(msg, memberFxn) HG_MSG_ENTRY(msg, 0, return self->memberFxn(wParam, lParam);)

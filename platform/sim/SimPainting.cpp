@@ -62,6 +62,19 @@ int SimPlatform::DrawTextW(Handle, const char* text, Rect*, UINT) {
   return 16;
 }
 
+Handle SimPlatform::CreateSolidBrush(DWORD) {
+  ++m_liveGdiObjects;
+  return m_nextGdiObject++;
+}
+
+int SimPlatform::FillRect(Handle, const Rect* rect, Handle brush) {
+  SimWindow* w = Window(m_painting);
+  if (w == nullptr || rect == nullptr || brush == 0)
+    return 0;
+  w->filled.push_back(*rect);
+  return 1;
+}
+
 BOOL SimPlatform::SetWindowTextW(Hwnd hwnd, const char* text) {
   return SetWindowTextA(hwnd, text);
 }
@@ -92,6 +105,11 @@ std::vector<int> SimPlatform::ShowCommandsOf(Hwnd hwnd) const {
 std::vector<std::string> SimPlatform::PaintedTexts(Hwnd hwnd) const {
   const SimWindow* w = Window(hwnd);
   return w != nullptr ? w->painted : std::vector<std::string>();
+}
+
+std::vector<Rect> SimPlatform::FilledRects(Hwnd hwnd) const {
+  const SimWindow* w = Window(hwnd);
+  return w != nullptr ? w->filled : std::vector<Rect>();
 }
 
 } // namespace hg::sim

@@ -256,8 +256,9 @@ public:
   int RaisesOf(Hwnd hwnd) const;
   // Show commands a window received, in order.
   std::vector<int> ShowCommandsOf(Hwnd hwnd) const;
-  // The texts the window's last paint drew.
+  // The texts the window's last paint drew, and the rectangles it filled.
   std::vector<std::string> PaintedTexts(Hwnd hwnd) const;
+  std::vector<Rect> FilledRects(Hwnd hwnd) const;
   // Icons loaded and not destroyed; GDI objects created and not deleted.
   int LiveIcons() const { return m_liveIcons; }
   int LiveGdiObjects() const { return m_liveGdiObjects; }
@@ -440,6 +441,8 @@ public:
   BOOL DeleteObject(Handle object) override;
   int SetBkMode(Handle dc, int mode) override;
   int DrawTextW(Handle dc, const char* text, Rect* rect, UINT format) override;
+  Handle CreateSolidBrush(DWORD color) override;
+  int FillRect(Handle dc, const Rect* rect, Handle brush) override;
   BOOL SetWindowTextW(Hwnd hwnd, const char* text) override;
 
 private:

@@ -14,6 +14,7 @@ struct SimWindow {
   std::vector<int> showCommands;
   int raises = 0;                   // RaiseTopmost calls
   std::vector<std::string> painted; // texts drawn by the last paint
+  std::vector<Rect> filled;         // rectangles filled by the last paint
   WndProc proc = nullptr;
   DlgProc dlgProc = nullptr;
   Hwnd parent = 0;

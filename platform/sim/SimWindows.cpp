@@ -110,6 +110,9 @@ Hwnd SimPlatform::CreateWindowExA(DWORD exStyle, const char* className, const ch
   window->title = title != nullptr ? title : "";
   window->style = style;
   window->exStyle = exStyle;
+  // CW_USEDEFAULT: Windows' cascade starts near the top left.
+  if (x == CW_USEDEFAULT)
+    x = y = 26;
   window->rect = Rect{x, y, x + width, y + height};
   window->proc = cls->second.lpfnWndProc;
   window->parent = parent;
@@ -234,6 +237,7 @@ Handle SimPlatform::BeginPaint(Hwnd hwnd, PaintStruct* paint) {
   if (SimWindow* w = Window(hwnd)) {
     w->needsPaint = false;
     w->painted.clear();
+    w->filled.clear();
   }
   m_painting = hwnd;
   *paint = PaintStruct{};

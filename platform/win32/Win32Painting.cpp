@@ -73,6 +73,15 @@ int Win32Platform::DrawTextW(Handle dc, const char* text, Rect* rect, UINT forma
   return height;
 }
 
+Handle Win32Platform::CreateSolidBrush(DWORD color) {
+  return From(::CreateSolidBrush(color));
+}
+
+int Win32Platform::FillRect(Handle dc, const Rect* rect, Handle brush) {
+  RECT r{rect->left, rect->top, rect->right, rect->bottom};
+  return ::FillRect(To<HDC>(dc), &r, To<HBRUSH>(brush));
+}
+
 BOOL Win32Platform::SetWindowTextW(Hwnd hwnd, const char* text) {
   wchar_t wide[256];
   ToUtf16(text, wide, 256);

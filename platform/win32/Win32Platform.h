@@ -136,6 +136,8 @@ public:
   int SetBkMode(Handle dc, int mode) override;
   int DrawTextW(Handle dc, const char* text, Rect* rect, UINT format) override;
   BOOL SetWindowTextW(Hwnd hwnd, const char* text) override;
+  Handle CreateSolidBrush(DWORD color) override;
+  int FillRect(Handle dc, const Rect* rect, Handle brush) override;
 
 private:
   HINSTANCE m_instance;

@@ -45,6 +45,7 @@ TEST_F(EnglishUiTest, MenuAndItsPasswordItemAreEnglish) {
   EXPECT_EQ(items[0], std::make_pair(UINT{ID_CHANGE_PASSWORD}, std::string("Set &Password...")));
   EXPECT_EQ(items[1].second, "&Settings...");
   EXPECT_EQ(items[2].second, "&Extra time...");
+  EXPECT_EQ(items[3].second, "Usage &history...");
   EXPECT_EQ(items[7].second, "E&xit");
 }
 

@@ -89,7 +89,7 @@ TEST_F(TrayAppTest, ButtonPressOnTheIconOpensTheMenuAboveTheCursor) {
   EXPECT_EQ(popup.items[0], std::make_pair(32771u, std::string("パスワード設定(&P)")));
   EXPECT_EQ(popup.items[1].first, 32772u);
   EXPECT_EQ(popup.items[2].first, 32781u);
-  EXPECT_EQ(popup.items[3].first, 32780u);
+  EXPECT_EQ(popup.items[3], std::make_pair(32780u, std::string("使用履歴(&H)...")));
   EXPECT_EQ(popup.items[4].first, 0u);
   EXPECT_EQ(popup.items[5].first, 32777u);
   EXPECT_EQ(popup.items[7].first, 32773u);

@@ -246,7 +246,10 @@ case_setup_closes_only_its_own_program() {
 # anything, with exit code 2.
 case_setup_refuses_bad_options() {
   local args rc
-  for args in /LIMIT=abc /LIMIT=090 /LIMIT=-5 /LIMIT=35791395 /PASSWORD=123456789 '/PASSWORD=あ' /PASSWORD=; do
+  local snapshot
+  for args in /LIMIT=abc /LIMIT=090 /LIMIT=-5 /LIMIT=35791395 /PASSWORD=123456789 '/PASSWORD=あ' /PASSWORD= \
+    /LIMITMON=abc /LIMITTUE=090 /LIMITFRI=35791395 /LIMITSAT=-1 \
+    /BEDTIME=24:00 /BEDTIME=7:60 /BEDTIME=0730 /BEDTIME=7.30 /BEDTIME=123:4 /BEDTIME=-1:00; do
     e2e__setup /S "$args" /NOSTART
     rc=$?
     e2e_expect_eq "exit code for $args" "$rc" 2
@@ -256,6 +259,55 @@ case_setup_refuses_bad_options() {
   e2e__setup /S /LIMIT=0 /PASSWORD=12345678 /NOSTART /NOSERVICE || e2e_fail "the limit 0 and a password of 8 characters were refused"
   e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 0
   e2e_expect_eq "PASSWORD" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex 12345678)"
+  # Over an installation: a refused option changes no value, also where
+  # the options before it were good ones.
+  snapshot=$(e2e_reg_snapshot)
+  [ -n "$snapshot" ] || e2e_fail "no values to compare"
+  for args in '/LIMIT=30 /BEDTIME=25:00' '/LIMITSUN=20 /LIMITWED=1x' '/BEDTIME=21:00 /LIMITTHU=0045'; do
+    # shellcheck disable=SC2086 # two options a line
+    e2e__setup /S $args /NOSTART /NOSERVICE
+    e2e_expect_eq "exit code for $args over an installation" "$?" 2
+    e2e_expect_eq "the program key after $args" "$(e2e_reg_snapshot)" "$snapshot"
+  done
+}
+
+# The names of the program key's values, sorted, on one line.
+e2e__value_names() {
+  e2e_reg_snapshot | cut -f1 | LC_ALL=C sort | tr '\n' ' '
+}
+
+# The day rules by option: weekdays' own limits and the bedtime stored as
+# the program reads them (H:MM with its leading zero), and nothing else: a
+# fresh install stores no count (LastDate, LastTime, LastTimeAdjust), so the
+# program's first start gives today's allowance from that moment. A later
+# setup changes only the values it names: an empty option clears one, the
+# rest stay as stored, a weekday the program's dialog set included.
+case_setup_stores_weekday_limits_and_bedtime() {
+  e2e__setup /S /NOSTART /NOSERVICE /LIMIT=60 /LIMITSAT=120 /LIMITSUN=0 /BEDTIME=7:30 /PASSWORD=pw ||
+    e2e_fail "the silent setup failed with exit code $?"
+  e2e_expect_eq "the values a fresh install stores" "$(e2e__value_names)" \
+    "Bedtime LimitTime LimitTimeSat LimitTimeSun PASSWORD "
+  e2e_expect_eq "LimitTimeSat" "$(e2e_reg LimitTimeSat)" 120
+  e2e_expect_eq "LimitTimeSun" "$(e2e_reg LimitTimeSun)" 0
+  e2e_expect_eq "type of LimitTimeSun" "$(e2e_reg_type LimitTimeSun)" REG_SZ
+  e2e_expect_eq "Bedtime" "$(e2e_reg Bedtime)" 07:30
+  e2e_expect_eq "type of Bedtime" "$(e2e_reg_type Bedtime)" REG_SZ
+
+  e2e_set_reg LimitTimeWed 45
+  e2e__setup /S /NOSTART /NOSERVICE /LIMITSAT= /BEDTIME=21:05 /LIMITMON=30 ||
+    e2e_fail "the second silent setup failed with exit code $?"
+  e2e_expect_eq "LimitTimeSat cleared" "$(e2e_driver reg-bytes "$HG_KEY" LimitTimeSat | tr -d '\r')" "REG_SZ 1 00"
+  e2e_expect_eq "Bedtime" "$(e2e_reg Bedtime)" 21:05
+  e2e_expect_eq "LimitTimeMon" "$(e2e_reg LimitTimeMon)" 30
+  e2e_expect_eq "LimitTimeSun kept" "$(e2e_reg LimitTimeSun)" 0
+  e2e_expect_eq "LimitTimeWed kept" "$(e2e_reg LimitTimeWed)" 45
+  e2e_expect_eq "LimitTime kept" "$(e2e_reg LimitTime)" 60
+  e2e_expect_eq "the values after the second setup" "$(e2e__value_names)" \
+    "Bedtime LimitTime LimitTimeMon LimitTimeSat LimitTimeSun LimitTimeWed PASSWORD "
+
+  e2e__setup /S /NOSTART /NOSERVICE /BEDTIME= || e2e_fail "the third silent setup failed with exit code $?"
+  e2e_expect_eq "Bedtime cleared" "$(e2e_driver reg-bytes "$HG_KEY" Bedtime | tr -d '\r')" "REG_SZ 1 00"
+  e2e_expect_eq "LimitTimeMon kept" "$(e2e_reg LimitTimeMon)" 30
 }
 
 # The uninstaller asks for the program's password: a wrong one, or none,
@@ -558,6 +610,33 @@ e2e__finish_wizard() {
   ! hg_pid_alive "$pid"
 }
 
+# The controls of the settings page: nsDialogs numbers them from 1200 in the
+# order the page makes them (labels included).
+HG_PAGE_LIMIT=1201
+HG_PAGE_BEDTIME=1203
+HG_PAGE_PASSWORD=1220
+HG_PAGE_CONFIRM=1222
+# A weekday's field, 0 Sunday to 6 Saturday.
+e2e__page_day() {
+  echo $((1206 + 2 * $1))
+}
+
+# Types a password on the settings page of the wizard titled $1, twice.
+e2e__page_password() {
+  e2e_expect "could not type" e2e_driver dialog-set-text "$1" "$HG_PAGE_PASSWORD" "$2"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$1" "$HG_PAGE_CONFIRM" "$2"
+}
+
+# Presses the wizard's Next, waits for the box saying $2 and answers it.
+e2e__page_refuses() {
+  local title=$1 text=$2 what=$3
+  e2e_expect "could not press Next" e2e_driver dialog-click "$title" 1
+  e2e_wait 15 eval '[ "$(e2e_driver msgbox-text "$title" 2>/dev/null)" = "$text" ]' ||
+    e2e_fail "no message for $what"
+  e2e_expect "could not answer the box" e2e_driver msgbox-ok "$title"
+  [ ! -e "$(e2e_unix_path "$HG_SETUP_DIR_WIN")" ] || e2e_fail "$what installed something"
+}
+
 # The wizards as a parent clicks through them on a Japanese Windows: the
 # language question preselects Japanese; the settings page offers the
 # default limit, refuses differing passwords with its message and stores
@@ -584,20 +663,14 @@ case_setup_wizards_in_japanese() {
   e2e_expect "could not answer the language question" e2e_driver dialog-click "Installer Language" 1
   e2e_driver wait-dialog "$setup_title" 30 || e2e_fail "no wizard captioned '$setup_title'"
   e2e_expect "could not press Next" e2e_driver dialog-click "$setup_title" 1
-  # nsDialogs numbers the page's controls from 1200: label, limit, label,
-  # password, label, confirmation.
-  e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$setup_title" 1201)" = 60 ]' ||
+  e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$setup_title" $HG_PAGE_LIMIT)" = 60 ]' ||
     e2e_fail "the settings page does not offer the default limit 60"
   e2e_screenshot setup-settings
-  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1201 120
-  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1203 "gui pw"
-  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1205 "gui pq"
-  e2e_expect "could not press Install" e2e_driver dialog-click "$setup_title" 1
-  e2e_wait 15 eval '[ "$(e2e_driver msgbox-text "$setup_title" 2>/dev/null)" = "$mismatch" ]' ||
-    e2e_fail "no message for differing passwords"
-  e2e_expect "could not answer the box" e2e_driver msgbox-ok "$setup_title"
-  [ ! -e "$(e2e_unix_path "$HG_SETUP_DIR_WIN")" ] || e2e_fail "differing passwords installed something"
-  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" 1205 "gui pw"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" $HG_PAGE_LIMIT 120
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" $HG_PAGE_PASSWORD "gui pw"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" $HG_PAGE_CONFIRM "gui pq"
+  e2e__page_refuses "$setup_title" "$mismatch" "differing passwords"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$setup_title" $HG_PAGE_CONFIRM "gui pw"
   e2e_expect "could not press Next" e2e_driver dialog-click "$setup_title" 1
   # The protection page: its text and the service's box; the zone's box
   # takes input while the service's is ticked.
@@ -638,6 +711,62 @@ case_setup_wizards_in_japanese() {
     e2e_fail "the uninstall wizard did not close"
 }
 
+# The settings page checks what a parent typed before it leads on, and
+# stays with the typing kept: no password on a first install (a child
+# could then set one), a bedtime that is no time of day, a weekday's limit
+# that is no number of minutes, each with its message and nothing
+# installed. It shows a weekday's limit stored before and keeps it as it
+# was when left alone, stores the fields typed (the bedtime as HH:MM) and
+# nothing else: no count, so the first start gives today from then.
+case_setup_limit_page_checks_what_is_typed() {
+  local title='HourgaugeLite セットアップ' required bad_bedtime bad_day pid
+  required=$(e2e__setup_text HG_PASSWORD_REQUIRED JAPANESE Japanese)
+  bad_bedtime=$(e2e__setup_text HG_BAD_BEDTIME JAPANESE Japanese)
+  bad_day="$(e2e__setup_text HG_DAY_FRI JAPANESE Japanese): $(e2e__setup_text HG_BAD_DAY_LIMIT JAPANESE Japanese)"
+  [ -n "$required" ] && [ -n "$bad_bedtime" ] && [ "$bad_day" != ": " ] ||
+    e2e_fail "no texts in setup/lang/Japanese.nsh"
+  # Set in the program before (its dialog of the days, say).
+  e2e_set_reg LimitTimeWed 45
+  hg_wine_bg "$HG_CASE_DIR/setup-gui.log" "$HG_SETUP" /NOSTART
+  pid=$HG_BG_PID
+  e2e_driver wait-dialog "Installer Language" 60 || e2e_fail "no language question"
+  e2e_expect "could not answer the language question" e2e_driver dialog-click "Installer Language" 1
+  e2e_driver wait-dialog "$title" 30 || e2e_fail "no wizard captioned '$title'"
+  e2e_expect "could not press Next" e2e_driver dialog-click "$title" 1
+  e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$title" $HG_PAGE_LIMIT 2>/dev/null)" = 60 ]' ||
+    e2e_fail "no settings page"
+  e2e_expect_eq "the Wednesday field" "$(e2e_driver dialog-get-text "$title" "$(e2e__page_day 3)")" 45
+  e2e_expect_eq "the Saturday field" "$(e2e_driver dialog-get-text "$title" "$(e2e__page_day 6)")" ""
+  e2e_expect_eq "the bedtime field" "$(e2e_driver dialog-get-text "$title" $HG_PAGE_BEDTIME)" ""
+
+  e2e_expect "could not type" e2e_driver dialog-set-text "$title" $HG_PAGE_LIMIT 120
+  e2e__page_refuses "$title" "$required" "an empty password"
+  e2e_expect_eq "the limit typed, after the refusal" "$(e2e_driver dialog-get-text "$title" $HG_PAGE_LIMIT)" 120
+  e2e__page_password "$title" "gui pw"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$title" "$(e2e__page_day 6)" 150
+  e2e_expect "could not type" e2e_driver dialog-set-text "$title" $HG_PAGE_BEDTIME 24:00
+  e2e__page_refuses "$title" "$bad_bedtime" "the bedtime 24:00"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$title" $HG_PAGE_BEDTIME 9:45
+  # The field takes digits only from the keyboard; a pasted text still comes.
+  e2e_expect "could not type" e2e_driver dialog-set-text "$title" "$(e2e__page_day 5)" -5
+  e2e__page_refuses "$title" "$bad_day" "Friday's limit -5"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$title" "$(e2e__page_day 5)" ""
+  e2e_expect "could not press Next" e2e_driver dialog-click "$title" 1
+  # The protection page: the tray program alone, the quicker install.
+  e2e_wait 15 eval 'e2e_driver dialog-enabled "$title" 1202 2>/dev/null' || e2e_fail "no protection page"
+  e2e_expect "could not untick the service" e2e_driver dialog-click "$title" 1201
+  e2e_expect "could not press Install" e2e_driver dialog-click "$title" 1
+  e2e_wait 60 e2e__setup_installed || e2e_fail "the wizard did not install"
+  e2e__finish_wizard "$title" "$pid" || e2e_fail "the wizard did not end"
+  e2e_expect_eq "the values the wizard stored" "$(e2e__value_names)" \
+    "Bedtime LimitTime LimitTimeSat LimitTimeWed PASSWORD "
+  e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 120
+  e2e_expect_eq "LimitTimeSat" "$(e2e_reg LimitTimeSat)" 150
+  e2e_expect_eq "Bedtime" "$(e2e_reg Bedtime)" 09:45
+  e2e_expect_eq "LimitTimeWed kept" "$(e2e_reg LimitTimeWed)" 45
+  e2e_expect_eq "PASSWORD" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex 'gui pw')"
+}
+
 # On an English Windows the language question preselects English and the
 # setup speaks it: a refused option is explained in a box in English, and
 # the setup ends with exit code 2 having installed nothing.
@@ -675,8 +804,9 @@ case_setup_wizard_can_decline_the_service() {
   e2e_expect "could not answer the language question" e2e_driver dialog-click "Installer Language" 1
   e2e_driver wait-dialog "$title" 30 || e2e_fail "no wizard captioned '$title'"
   e2e_expect "could not press Next" e2e_driver dialog-click "$title" 1
-  e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$title" 1201 2>/dev/null)" = 60 ]' ||
+  e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$title" $HG_PAGE_LIMIT 2>/dev/null)" = 60 ]' ||
     e2e_fail "no settings page"
+  e2e__page_password "$title" "en pw"
   e2e_expect "could not press Next" e2e_driver dialog-click "$title" 1
   e2e_wait 15 eval '[ "$(e2e_driver dialog-get-text "$title" 1200 2>/dev/null)" = "$service_text" ]' ||
     e2e_fail "no protection page in English"

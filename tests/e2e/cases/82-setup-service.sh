@@ -2,7 +2,8 @@
 # The setup with the service, its default: hourgauge-service.exe beside the
 # tray program, the service HourgaugeLite created and started, its Safe
 # Mode entries, the program key taken back and locked to SYSTEM and
-# Administrators, the time zone the accounting day follows; an upgrade that
+# Administrators, the time zone the accounting day follows, the day rules
+# stored in the locked key and no count on a fresh install; an upgrade that
 # keeps every stored value, a folder outside Program Files refused, a key a
 # child's account holds taken back, /NOSERVICE over it, and the uninstaller
 # removing it all. Uses the helpers of 80-setup.sh.
@@ -136,7 +137,7 @@ e2e__service_installed_as_described() {
 case_setup_installs_and_starts_the_service() {
   # The key's security lives in the wineserver only: keep it for the case.
   wineserver -p 600 || e2e_fail "could not keep the wineserver"
-  e2e__setup /S /LIMIT=600 /PASSWORD=pw || e2e_fail "the silent setup failed with exit code $?"
+  e2e__setup /S /LIMIT=600 /PASSWORD=pw /LIMITFRI=90 /BEDTIME=22:30 || e2e_fail "the silent setup failed with exit code $?"
   cp "$(e2e__setup_path setup.log)" "$HG_CASE_DIR/"
   cmp -s "$(e2e__setup_path hourgauge.exe)" "$HG_EXE" || e2e_fail "the installed tray program is not the one built"
   e2e_wait 60 e2e__service_running || e2e_fail "sc query shows the service $(e2e__sc_state || echo missing), not RUNNING"
@@ -152,6 +153,10 @@ case_setup_installs_and_starts_the_service() {
   e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 600
   e2e_expect_eq "PASSWORD" "$(e2e__stored_password_hex)" "$(e2e__scrambled_hex pw)"
   e2e_expect_eq "TimeZone (the zone set now)" "$(e2e_reg TimeZone)" "Tokyo Standard Time"
+  e2e_expect_eq "LimitTimeFri in the locked key" "$(e2e_reg LimitTimeFri)" 90
+  e2e_expect_eq "Bedtime in the locked key" "$(e2e_reg Bedtime)" 22:30
+  e2e__log_has 'HKLM\SOFTWARE\Hourgauge LimitTimeFri = "90"'
+  e2e__log_has 'HKLM\SOFTWARE\Hourgauge Bedtime = "22:30"'
   e2e_driver wait-window "$HG_TITLE" 60 || e2e_fail "the tray program did not start beside the service"
 }
 
@@ -161,6 +166,9 @@ case_setup_installs_and_starts_the_service() {
 case_setup_follows_windows_zone_when_asked() {
   wineserver -p 600 || e2e_fail "could not keep the wineserver"
   e2e__setup /S /NOSTART /FOLLOWZONE || e2e_fail "the silent setup failed with exit code $?"
+  # Nothing asked for, nothing else stored: no count (LastDate, LastTime)
+  # before the service's first start, which then gives today from that moment.
+  e2e_expect_eq "the values of a fresh install" "$(e2e__value_names)" "TimeZone "
   # Read as the program reads it: an empty text is its terminator alone.
   e2e_expect_eq "TimeZone with /FOLLOWZONE" "$(e2e_driver reg-bytes "$HG_KEY" TimeZone | tr -d '\r')" "REG_SZ 1 00"
   e2e__log_has 'service start: skipped (/NOSTART); it starts with Windows'
@@ -207,7 +215,8 @@ case_setup_takes_the_program_key_back_from_a_child() {
 # new process) and keeps the settings.
 case_setup_upgrade_keeps_the_values() {
   local name i before=() after
-  local names=(LimitTime PASSWORD LastDate LastTime LastTimeAdjust AdjustTime StartTime EndTime DayTotal)
+  local names=(LimitTime PASSWORD LastDate LastTime LastTimeAdjust AdjustTime StartTime EndTime DayTotal
+    LimitTimeMon LimitTimeSat Bedtime)
   wineserver -p 600 || e2e_fail "could not keep the wineserver"
   # A signed-in session: without another program Wine ends the service.
   hg_wine_bg "$HG_CASE_DIR/keeper.log" "$HG_DRIVER" create-window "e2e session keeper" 115 ignore
@@ -220,6 +229,9 @@ case_setup_upgrade_keeps_the_values() {
   e2e_set_reg StartTime '12/07 08:00:00'
   e2e_set_reg EndTime '12/07 08:20:00'
   e2e_set_reg DayTotal '12/07 08:00:00 - 12/07 08:20:00 (20min)'
+  e2e_set_reg LimitTimeMon 30
+  e2e_set_reg LimitTimeSat 150
+  e2e_set_reg Bedtime 21:00
   for name in "${names[@]}"; do
     before+=("$(e2e_driver reg-bytes "$HG_KEY" "$name")") || e2e_fail "no $name before the upgrade"
   done

@@ -225,7 +225,7 @@ case_service_answers_status_over_the_pipe() {
   left=$(e2e_reg LastTime)
   status=$(e2e_driver pipe-status) || e2e_fail "no status reply: $status"
   echo "$status"
-  e2e_expect_eq "reply size" "$(e2e__status_field "$status" bytes)" 128
+  e2e_expect_eq "reply size" "$(e2e__status_field "$status" bytes)" 1024
   e2e_expect_eq "result" "$(e2e__status_field "$status" result)" 0
   (($(e2e__status_field "$status" flags) & 4)) || e2e_fail "the reply does not say the service counts"
   e2e_expect_eq "limit" "$(e2e__status_field "$status" limit)" 50

@@ -21,9 +21,12 @@ const char kPipeCommandsUsage[] =
     "  pipe-status                        one status request to the service's pipe: the reply's\n"
     "                                     fields, the pipe server's and the service's process ids\n"
     "  pipe-request KIND [NAME=VALUE...]  one request of KIND (status, check-password, settings,\n"
-    "                                     change-password, exit, uninstall) with the fields\n"
-    "                                     password=, new-password=, limit=, adjust=, reset=1;\n"
-    "                                     prints the reply as pipe-status does\n"
+    "                                     change-password, exit, uninstall, extra-time,\n"
+    "                                     accept-today, history) with the fields password=,\n"
+    "                                     new-password=, limit=, adjust=, reset=1, extra=,\n"
+    "                                     sun= ... sat= (a weekday's limit), bedtime= (minutes\n"
+    "                                     after midnight); prints the reply as pipe-status does,\n"
+    "                                     a history request the history's fields too\n"
     "  pipe-garbage short|long|magic      a message of 10 bytes, of 200, or a request with a\n"
     "                                     wrong magic number; exit 0 when the service drops the\n"
     "                                     connection without a reply\n"
@@ -40,6 +43,9 @@ namespace {
 constexpr wchar_t kPipeName[] = L"\\\\.\\pipe\\HourgaugeLite";
 constexpr wchar_t kServiceName[] = L"HourgaugeLite";
 constexpr DWORD kIoTimeoutMs = 5000;
+// The weekdays' field names, Sunday first as the rules hold them.
+constexpr const char* kWeekdayNames[hg::kWeekdays] = {"sun", "mon", "tue", "wed",
+                                                      "thu", "fri", "sat"};
 
 // One "NAME VALUE" line.
 void Field(const char* name, long long value) {
@@ -187,6 +193,19 @@ DWORD ServiceProcessId() {
   return pid;
 }
 
+// The history's fields: each day's "dayN DATE WEEKDAY USE LIMIT" line, then
+// the session lists.
+void PrintHistory(const hg::UsageHistory& history) {
+  for (int i = 0; i < hg::kUsageDays; ++i) {
+    std::printf("day%d %ld %ld %ld %ld\n", i, static_cast<long>(history.date[i]),
+                static_cast<long>(history.weekday[i]), static_cast<long>(history.usage[i]),
+                static_cast<long>(history.limit[i]));
+  }
+  Field("history_remaining", history.remaining);
+  std::printf("today_sessions %s\nyesterday_sessions %s\n", history.today, history.yesterday);
+  std::fflush(stdout);
+}
+
 int Send(const hg::ServiceRequest& request) {
   HANDLE pipe = OpenPipe();
   if (pipe == INVALID_HANDLE_VALUE)
@@ -223,6 +242,13 @@ int Send(const hg::ServiceRequest& request) {
   Field("lockout", reply.lockoutSeconds);
   Field("date0", reply.date[0]);
   Field("usage0", reply.usage[0]);
+  Field("everyday_limit", reply.everyDayLimit);
+  Field("credit", reply.credit);
+  for (int i = 0; i < hg::kWeekdays; ++i)
+    Field(kWeekdayNames[i], reply.rules.weekdayLimit[i]);
+  Field("bedtime", reply.rules.bedtime);
+  if (request.kind == hg::RequestKind::History)
+    PrintHistory(reply.history);
   Field("server_pid", serverPid);
   Field("service_pid", ServiceProcessId());
   return 0;
@@ -238,7 +264,10 @@ bool ParseKind(const std::wstring& name, hg::RequestKind* kind) {
                                 {L"settings", hg::RequestKind::Settings},
                                 {L"change-password", hg::RequestKind::ChangePassword},
                                 {L"exit", hg::RequestKind::Exit},
-                                {L"uninstall", hg::RequestKind::Uninstall}};
+                                {L"uninstall", hg::RequestKind::Uninstall},
+                                {L"extra-time", hg::RequestKind::ExtraTime},
+                                {L"accept-today", hg::RequestKind::AcceptToday},
+                                {L"history", hg::RequestKind::History}};
   for (const Named& k : kinds)
     if (name == k.name) {
       *kind = k.kind;
@@ -259,13 +288,25 @@ bool CopyPassword(const std::wstring& text, char (&out)[hg::kWirePasswordSize]) 
   return true;
 }
 
+// A number of at least -1 (none, for a weekday's limit or the bedtime). The
+// service is the one to judge the ranges: the driver sends what it is told.
 bool ParseMinutes(const std::wstring& text, std::int32_t* minutes) {
   wchar_t* end = nullptr;
   const long value = std::wcstol(text.c_str(), &end, 10);
-  if (text.empty() || *end != L'\0' || value < 0 || value > hg::kMaxWireMinutes)
+  if (text.empty() || *end != L'\0' || value < -1 || value > hg::kMaxWireMinutes)
     return false;
   *minutes = static_cast<std::int32_t>(value);
   return true;
+}
+
+// sun= ... sat=: the index of the weekday, or -1.
+int WeekdayField(const std::wstring& name) {
+  for (int i = 0; i < hg::kWeekdays; ++i) {
+    std::wstring wide(kWeekdayNames[i], kWeekdayNames[i] + std::strlen(kWeekdayNames[i]));
+    if (name == wide)
+      return i;
+  }
+  return -1;
 }
 
 int Request(int argc, wchar_t** argv) {
@@ -290,6 +331,12 @@ int Request(int argc, wchar_t** argv) {
       ok = ParseMinutes(value, &request.adjustMinutes);
     else if (name == L"reset")
       ok = (request.resetToday = value == L"1") || value == L"0";
+    else if (name == L"extra")
+      ok = ParseMinutes(value, &request.extraMinutes);
+    else if (name == L"bedtime")
+      ok = ParseMinutes(value, &request.rules.bedtime);
+    else if (WeekdayField(name) >= 0)
+      ok = ParseMinutes(value, &request.rules.weekdayLimit[WeekdayField(name)]);
     if (!ok)
       return 2;
   }

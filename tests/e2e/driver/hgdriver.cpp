@@ -118,6 +118,13 @@ struct Search {
 
 BOOL CALLBACK CollectByTitle(HWND hwnd, LPARAM lParam) {
   auto* search = reinterpret_cast<Search*>(lParam);
+  // "class:NAME" finds a window by its class instead (the history window's
+  // title changes with its figures).
+  if (search->title.rfind(L"class:", 0) == 0) {
+    if (ClassOf(hwnd) == search->title.substr(6))
+      search->found.push_back(hwnd);
+    return TRUE;
+  }
   wchar_t text[512] = {};
   GetWindowTextW(hwnd, text, 512);
   if (search->title == text)
@@ -175,6 +182,7 @@ int NotFound(const std::wstring& what) {
 int Usage() {
   Err("usage: hgdriver COMMAND ARGS\n"
       "  wait-window TITLE SECONDS          a top-level window with that title exists\n"
+      "  (a TITLE of the form class:NAME names a window by its class)\n"
       "  wait-no-window TITLE SECONDS       no top-level window with that title is left\n"
       "  window-exists TITLE                exit 0 when it exists, 1 otherwise\n"
       "  list-windows                       hwnd, pid, visible, class, title of each\n"

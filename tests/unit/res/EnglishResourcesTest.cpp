@@ -146,6 +146,19 @@ TEST(EnglishResources, StringTableHasEveryJapaneseStringInEnglish) {
       {IDS_SETTINGS_POWER_OFF, "With these settings the PC turns off now. Go on?"},
       {IDS_BEDTIME_FORMAT,
        "Please enter the bedtime as hours:minutes, such as 21:30, or leave it empty for none."},
+      {IDS_HISTORY_SUMMARY,
+       "Usage history: today %d of %d min, yesterday %d min, the day before %d min"},
+      {IDS_HISTORY_WEEKDAYS, "Sun|Mon|Tue|Wed|Thu|Fri|Sat"},
+      {IDS_HISTORY_DAY, "%s\n%d/%d"},
+      {IDS_HISTORY_MINUTES, "%d min"},
+      {IDS_HISTORY_TODAY, "Today"},
+      {IDS_HISTORY_YESTERDAY, "Yesterday"},
+      {IDS_HISTORY_SESSION, "%d:%02d - %d:%02d (%d min)"},
+      {IDS_HISTORY_NONE, "(none)"},
+      {IDS_LATER_DAY_CAPTION, "Later date stored: password to keep today"},
+      {IDS_NOTICE_LATER_DAY, "A day later than today is stored (was the clock or the date wrong?). "
+                             "This PC turns off in 1 minute unless a parent enters the password "
+                             "in HourgaugeLite."},
   };
   EXPECT_EQ(en.strings, expected);
   // English texts are plain ASCII: the same bytes in every code page.

@@ -327,7 +327,7 @@ TEST(ResourceTexts, ControlKindsAreRecognised) {
 
 TEST(ResourceTexts, StringTable) {
   const RcResources& res = LoadRcResources();
-  ASSERT_EQ(res.strings.size(), 30u);
+  ASSERT_EQ(res.strings.size(), 40u);
   EXPECT_BYTES("Hourgauge", res.strings.at(57344));
   EXPECT_BYTES("%1 から %2 までの整数を入力してください。", res.strings.at(61714));
   EXPECT_BYTES("%1 文字以内で入力してください。", res.strings.at(61716));
@@ -371,6 +371,21 @@ TEST(ResourceTexts, StringTable) {
                res.strings.at(IDS_SETTINGS_POWER_OFF));
   EXPECT_BYTES("就寝時刻は 21:30 のように 時:分 で入力してください。空欄なら就寝時刻はありません。",
                res.strings.at(IDS_BEDTIME_FORMAT));
+  // The usage history window and the later stored day's prompt.
+  EXPECT_BYTES("使用履歴: 今日 %d分 (上限 %d分)、昨日 %d分、おととい %d分",
+               res.strings.at(IDS_HISTORY_SUMMARY));
+  EXPECT_BYTES("日|月|火|水|木|金|土", res.strings.at(IDS_HISTORY_WEEKDAYS));
+  EXPECT_BYTES("%s\n%d/%d", res.strings.at(IDS_HISTORY_DAY));
+  EXPECT_BYTES("%d分", res.strings.at(IDS_HISTORY_MINUTES));
+  EXPECT_BYTES("今日の使用", res.strings.at(IDS_HISTORY_TODAY));
+  EXPECT_BYTES("昨日の使用", res.strings.at(IDS_HISTORY_YESTERDAY));
+  // The wave dash of code page 932 (0x8160) between the times.
+  EXPECT_BYTES("%d:%02d\x81\x60%d:%02d (%d分)", res.strings.at(IDS_HISTORY_SESSION));
+  EXPECT_BYTES("(なし)", res.strings.at(IDS_HISTORY_NONE));
+  EXPECT_BYTES("日付の確認: 今日を使用日にするパスワード", res.strings.at(IDS_LATER_DAY_CAPTION));
+  EXPECT_BYTES("今日より後の日付が記録されています(時計か日付の誤りかもしれません)。保護者が "
+               "HourgaugeLite にパスワードを入力しないと、1分後にパソコンの電源が切れます。",
+               res.strings.at(IDS_NOTICE_LATER_DAY));
 }
 
 TEST(ResourceTexts, VersionBlockFollowsVersionHeader) {
