@@ -166,3 +166,34 @@ case_settings_that_power_off_ask_first() {
   e2e_wait 60 e2e_session_ended || e2e_fail "the session still runs 60 s after Yes to a limit of 0"
   e2e_expect_eq "LimitTime" "$(e2e_reg LimitTime)" 0
 }
+
+# The tray as the service's face: the same password step and dialog, the
+# password judged by the service with the request, and the service's own
+# count and credit grow (it alone writes the program key).
+e2e_timeout_face_extra_time_goes_through_the_service=200
+case_face_extra_time_goes_through_the_service() {
+  local check extra left
+  check=$(e2e_rc_caption IDD_PASSWORD_CHECK)
+  extra=$(e2e_rc_caption IDD_EXTRA_TIME)
+  e2e_set_reg PASSWORD "$HG_E2E_PW_SCRAMBLED"
+  e2e__face_service_up 600 10
+  e2e__face_start
+  sleep 2 # the tray learns from a status reply that a password is set
+
+  e2e_expect "the extra-time command was not delivered" \
+    e2e_driver send-command "$HG_TITLE" "$(e2e_id ID_EXTRA_TIME)"
+  e2e_driver wait-dialog "$check" 30 || e2e_fail "no password check before the extra time"
+  e2e_expect "could not type" e2e_driver dialog-set-text "$check" "$(e2e_id IDC_PASSWORD)" pw
+  e2e_expect "could not press OK" e2e_driver dialog-click "$check" 1
+  e2e_driver wait-dialog "$extra" 30 || e2e_fail "no dialog captioned '$extra' after the password"
+  e2e_expect "could not type the minutes" e2e_driver dialog-set-text "$extra" "$(e2e_id IDC_EXTRA_MINUTES)" 25
+  e2e_expect "could not press OK" e2e_driver dialog-click "$extra" 1
+  e2e_driver wait-no-window "$extra" 30 || e2e_fail "the extra-time dialog stayed open"
+
+  e2e_wait 10 e2e__reg_is LastTimeAdjust 1500 ||
+    e2e_fail "LastTimeAdjust: got '$(e2e_reg LastTimeAdjust)', expected 1500 (25 minutes)"
+  left=$(e2e_reg LastTime)
+  e2e__seconds_within "$left" 1900 2100 ||
+    e2e_fail "LastTime $left: expected the ten minutes and the extra 25 (at most 2100 s), less the seconds since"
+  e2e_program_alive || e2e_fail "the tray ended"
+}
