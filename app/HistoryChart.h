@@ -11,10 +11,10 @@
 namespace hg {
 
 struct ChartMetrics {
-  int margin = 10;     // around everything
-  int figure = 16;     // the minutes' row above a bar
-  int plot = 140;      // the bars' height at the scale's top
-  int label = 34;      // the weekday and date under a bar, two rows
+  int margin = 10; // around everything
+  int figure = 16; // the minutes' row above a bar
+  int plot = 140;  // the bars' height at the scale's top
+  int label = 34;  // the weekday and date under a bar, two rows
   int dpi = 96;
 };
 

@@ -157,7 +157,8 @@ void CHistoryWnd::OnPaint() {
 
   Rect below = ChartBelow(client, metrics);
   const int middle = (below.left + below.right) / 2;
-  DrawSessions(dc, m_history.today, IDS_HISTORY_TODAY, Rect{below.left, below.top, middle, below.bottom});
+  DrawSessions(dc, m_history.today, IDS_HISTORY_TODAY,
+               Rect{below.left, below.top, middle, below.bottom});
   DrawSessions(dc, m_history.yesterday, IDS_HISTORY_YESTERDAY,
                Rect{middle, below.top, below.right, below.bottom});
   if (oldFont != 0)

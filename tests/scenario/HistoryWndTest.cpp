@@ -2,8 +2,8 @@
 // engine in the process. One window at a time, the figures of the event
 // log and the stored session lists, today live, closed with Esc or its
 // close box, and nothing written.
-#include "ProgramHarness.h"
 #include "app/HistoryWnd.h"
+#include "ProgramHarness.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
