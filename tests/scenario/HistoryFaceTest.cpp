@@ -2,6 +2,7 @@
 // service's face: the figures come from a History request, the password of
 // the later day goes to the service, which judges it.
 #include "ProgramHarness.h"
+#include "ServicePipe.h"
 #include "app/HistoryWnd.h"
 #include "commands/Scramble.h"
 #include "res/resource.h"
@@ -13,18 +14,6 @@
 
 namespace hg::test {
 namespace {
-
-constexpr DWORD kServiceProcess = 0x4D0;
-
-int ServePipe(void* context, std::uint64_t connection, const std::uint8_t* request,
-              std::size_t size, std::uint8_t* reply, std::size_t replySize) {
-  auto* service = static_cast<CHourgaugeService*>(context);
-  std::uint8_t out[kReplySize];
-  if (replySize < kReplySize || !service->HandleRequest(connection, request, size, out))
-    return -1;
-  std::memcpy(reply, out, kReplySize);
-  return static_cast<int>(kReplySize);
-}
 
 class HistoryFaceTest : public ::testing::Test {
 protected:

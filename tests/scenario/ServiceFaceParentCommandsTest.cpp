@@ -2,6 +2,7 @@
 // power the PC off, from a tray program that is the service's face: the
 // same dialogs, the password judged and the figures given by the service.
 #include "ProgramHarness.h"
+#include "ServicePipe.h"
 #include "commands/Scramble.h"
 #include "res/resource.h"
 #include "service/HourgaugeService.h"
@@ -13,18 +14,7 @@
 namespace hg::test {
 namespace {
 
-constexpr DWORD kServiceProcess = 0x4D0;
 const std::string kPowerOffQuestion = "設定すると今すぐパソコンの電源が切れます。続けますか?";
-
-int ServePipe(void* context, std::uint64_t connection, const std::uint8_t* request,
-              std::size_t size, std::uint8_t* reply, std::size_t replySize) {
-  auto* service = static_cast<CHourgaugeService*>(context);
-  std::uint8_t out[kReplySize];
-  if (replySize < kReplySize || !service->HandleRequest(connection, request, size, out))
-    return -1;
-  std::memcpy(reply, out, kReplySize);
-  return static_cast<int>(kReplySize);
-}
 
 class FaceCommandsTest : public ::testing::Test {
 protected:

@@ -2,6 +2,7 @@
 // figures, writes nothing, sends its commands through the pipe with the
 // password, and trusts no pipe but the service's own.
 #include "ProgramHarness.h"
+#include "ServicePipe.h"
 #include "commands/Scramble.h"
 #include "res/resource.h"
 #include "service/HourgaugeService.h"
@@ -12,18 +13,6 @@
 
 namespace hg::test {
 namespace {
-
-constexpr DWORD kServiceProcess = 0x4D0;
-
-int ServePipe(void* context, std::uint64_t connection, const std::uint8_t* request,
-              std::size_t size, std::uint8_t* reply, std::size_t replySize) {
-  auto* service = static_cast<CHourgaugeService*>(context);
-  std::uint8_t out[kReplySize];
-  if (replySize < kReplySize || !service->HandleRequest(connection, request, size, out))
-    return -1;
-  std::memcpy(reply, out, kReplySize);
-  return static_cast<int>(kReplySize);
-}
 
 // A program that took the pipe's name: it only counts what reaches it.
 struct Impostor {
