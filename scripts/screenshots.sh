@@ -34,6 +34,8 @@ set -uo pipefail
 HG_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=scripts/wine-env.sh
 source "$HG_ROOT/scripts/wine-env.sh"
+# shellcheck source=scripts/screenshot-common.sh
+source "$HG_ROOT/scripts/screenshot-common.sh"
 # shellcheck source=tests/e2e/lib.sh
 source "$HG_ROOT/tests/e2e/lib.sh"
 
@@ -93,25 +95,8 @@ export HG_DRIVER=$HG_ROOT/build/windows/tests/e2e/driver/hgdriver.exe
 [ -f "$HG_EXE" ] || die "$HG_EXE is missing"
 [ -f "$HG_DRIVER" ] || die "$HG_DRIVER is missing"
 
-marlett=/usr/share/wine/fonts/marlett.ttf
-if [ ! -f "$marlett" ]; then
-  echo "screenshots: installing fonts-wine (Marlett, for the caption buttons)"
-  sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
-  DEBIAN_FRONTEND=noninteractive sudo_ apt-get install -y -qq --no-install-recommends fonts-wine >/dev/null
-  [ -f "$marlett" ] || die "no $marlett: install the package fonts-wine"
-fi
-
-work=
-cleanup() {
-  trap - EXIT INT TERM
-  if [ -n "$work" ]; then
-    WINEPREFIX=$work/prefix hg_wine_stop
-    rm -rf "$work"
-  fi
-  hg_xvfb_stop
-}
-trap cleanup EXIT
-trap 'echo "screenshots: interrupted"; exit 130' INT TERM
+hg_shots_need_marlett screenshots
+hg_shots_cleanup_at_exit screenshots
 
 hg_wine_ready || die "Wine cannot run 32-bit programs here"
 work=$(mktemp -d /tmp/hg-shots.XXXXXX) || die "no temporary folder"
@@ -127,7 +112,7 @@ export HG_E2E_REASON=$work/reason
 mkdir -p "$HG_CASE_DIR" "$out"
 
 # The lib's checks end the script through e2e_fail; the reason is told here.
-trap 'rc=$?; [ -s "$HG_E2E_REASON" ] && echo "screenshots: $(cat "$HG_E2E_REASON")" >&2; cleanup; exit $rc' EXIT
+trap 'rc=$?; [ -s "$HG_E2E_REASON" ] && echo "screenshots: $(cat "$HG_E2E_REASON")" >&2; hg_shots_cleanup; exit $rc' EXIT
 
 shot_file() {
   local file=$1 rect=$2 margin=${3:-0} x y w h
