@@ -136,7 +136,7 @@ hg_prefix_init "$work/template" || abort "the Wine prefix could not be prepared"
 setup_seconds=$((SECONDS - suite_start))
 
 run_case() {
-  local name=$1 dir=$work/$1 rc reason
+  local name=$1 dir=$work/$1 rc reason case_started=$SECONDS
   mkdir -p "$dir"
   case_prefix=$dir/prefix
   if ! hg_prefix_clone "$work/template" "$case_prefix"; then
@@ -167,7 +167,7 @@ run_case() {
   case_group=
 
   if [ "$rc" -eq 0 ]; then
-    echo "PASS $name"
+    echo "PASS $name ($((SECONDS - case_started)) s)"
     passed=$((passed + 1))
   else
     if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
