@@ -93,6 +93,14 @@ e2e__fail_not_ticking() {
 # seconds between the reads (a loaded machine may lose ticks, never gain
 # them); EndTime stays current.
 e2e__service_counts_down() {
+  # A recount between the reads (the 30th tick) gives back what was
+  # counted down, since Wine's event log is empty: then read twice again.
+  (e2e__service_counts_down_once) && return 0
+  : >"$HG_E2E_REASON"
+  e2e__service_counts_down_once
+}
+
+e2e__service_counts_down_once() {
   local ms1 ms2 left1 left2 elapsed
   ms1=$(date +%s%3N)
   left1=$(e2e_reg LastTime) || e2e_fail "no LastTime"
