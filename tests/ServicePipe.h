@@ -1,6 +1,7 @@
 // The service in the test's process as the pipe's server: a tray program
 // on the simulated platform reaches it as it would reach the real one.
 #pragma once
+#include "ProgramHarness.h"
 #include "service/HourgaugeService.h"
 
 #include <cstddef>
@@ -21,6 +22,23 @@ inline int ServePipe(void* context, std::uint64_t connection, const std::uint8_t
     return -1;
   std::memcpy(reply, out, kReplySize);
   return static_cast<int>(kReplySize);
+}
+
+// The service installed and running as the pipe's server, then the tray
+// program started as its face.
+inline void StartFaceWithService(Program& p, CHourgaugeService& service) {
+  p.platform.SetService(true, SERVICE_RUNNING, kServiceProcess);
+  p.platform.SetPipeServer(kServicePipeName, &ServePipe, &service, kServiceProcess);
+  service.OnStart();
+  p.Start();
+}
+
+// Seconds with both programs running.
+inline void RunFaceAndService(Program& p, CHourgaugeService& service, int seconds) {
+  for (int i = 0; i < seconds; ++i) {
+    p.Tick();
+    service.OnWake();
+  }
 }
 
 } // namespace hg::test

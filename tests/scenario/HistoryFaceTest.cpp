@@ -32,18 +32,8 @@ protected:
     ui.SetModulePath("C:\\Program Files (x86)\\HourgaugeLite\\hourgauge.exe");
     ui.SetActiveSessions({1});
   }
-  void StartWithService() {
-    ui.SetService(true, SERVICE_RUNNING, kServiceProcess);
-    ui.SetPipeServer(kServicePipeName, &ServePipe, &service, kServiceProcess);
-    service.OnStart();
-    p.Start();
-  }
-  void Run(int seconds) {
-    for (int i = 0; i < seconds; ++i) {
-      p.Tick();
-      service.OnWake();
-    }
-  }
+  void StartWithService() { StartFaceWithService(p, service); }
+  void Run(int seconds) { RunFaceAndService(p, service, seconds); }
   void TearDown() override { EXPECT_TRUE(ui.ScriptErrors().empty()) << ui.ScriptErrors().front(); }
 };
 

@@ -34,18 +34,10 @@ protected:
     p.Set("PASSWORD", ScramblePassword("pw"));
     ui.SetModulePath("C:\\Program Files (x86)\\HourgaugeLite\\hourgauge.exe");
     ui.SetActiveSessions({1});
-    ui.SetService(true, SERVICE_RUNNING, kServiceProcess);
-    ui.SetPipeServer(kServicePipeName, &ServePipe, &service, kServiceProcess);
-    service.OnStart();
-    p.Start();
+    StartFaceWithService(p, service);
     Run(2);
   }
-  void Run(int seconds) {
-    for (int i = 0; i < seconds; ++i) {
-      p.Tick();
-      service.OnWake();
-    }
-  }
+  void Run(int seconds) { RunFaceAndService(p, service, seconds); }
   void Command(UINT id) {
     ui.PostMessageA(p.hwnd, WM_COMMAND, id, 0);
     ui.Pump();

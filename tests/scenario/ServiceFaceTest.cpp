@@ -38,19 +38,9 @@ protected:
     ui.SetModulePath("C:\\Program Files (x86)\\HourgaugeLite\\hourgauge.exe");
     ui.SetActiveSessions({1});
   }
-  void StartWithService() {
-    ui.SetService(true, SERVICE_RUNNING, kServiceProcess);
-    ui.SetPipeServer(kServicePipeName, &ServePipe, &service, kServiceProcess);
-    service.OnStart();
-    p.Start();
-  }
+  void StartWithService() { StartFaceWithService(p, service); }
   // Seconds with both programs running.
-  void Run(int seconds) {
-    for (int i = 0; i < seconds; ++i) {
-      p.Tick();
-      service.OnWake();
-    }
-  }
+  void Run(int seconds) { RunFaceAndService(p, service, seconds); }
   void Command(UINT id) {
     ui.PostMessageA(p.hwnd, WM_COMMAND, id, 0);
     ui.Pump();
